@@ -1,0 +1,16 @@
+// Start-up decisions that need no system call: the command-line switches and the
+// installer's own directory. Deciding code.
+#pragma once
+#include <stddef.h>
+
+// Scans the argument string for "-noautorun" and "-language=X" (see command_line.cpp)
+// and updates the three outputs; everything else on the line is ignored.
+void ScanCommandLine(const char* args, bool* autoRun, int* languageIndex, bool* languageChosen);
+
+// The language index of a letter from "-language=X": E G F S I P D give 0 to 6;
+// any other byte gives -1 (the language stays as it was).
+int LanguageIndexForLetter(char letter);
+
+// The directory part of the executable's path: cut after the last "\", "/" or ":",
+// with a "\" added after a bare drive colon; "" when there is no separator.
+void InstallerDirectoryFromPath(const char* modulePath, char* out, size_t size);

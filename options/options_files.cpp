@@ -1,0 +1,138 @@
+#include "options/options_files.h"
+
+#include <windows.h>
+
+#include "common/bounded_text.h"
+#include "driver/installer_state.h"
+#include "options/installer_variables.h"
+#include "shell/class_keys.h"
+
+namespace {
+
+const SIZE_T kPointerBlockBytes = kVariableCapacity * sizeof(char*);
+
+// Movable global memory, locked at once; released through the handle of the pointer.
+void* AllocateLocked(SIZE_T bytes) {
+  HGLOBAL handle = GlobalAlloc(GMEM_MOVEABLE, bytes);
+  if (handle == nullptr) return nullptr;
+  void* p = GlobalLock(handle);
+  if (p == nullptr) GlobalFree(handle);
+  return p;
+}
+
+void ReleaseLocked(void* p) {
+  if (p == nullptr) return;
+  HGLOBAL handle = GlobalHandle(p);
+  GlobalUnlock(handle);
+  GlobalFree(handle);
+}
+
+char* CopyOf(const char* text, size_t length) {
+  char* copy = static_cast<char*>(AllocateLocked(length + 1));
+  if (copy == nullptr) return nullptr;
+  CopyBoundedN(copy, length + 1, text, length);
+  return copy;
+}
+
+}  // namespace
+
+int AllocateVariableList() {
+  char** names = static_cast<char**>(AllocateLocked(kPointerBlockBytes));
+  char** values = static_cast<char**>(AllocateLocked(kPointerBlockBytes));
+  if (names == nullptr || values == nullptr) {
+    ReleaseLocked(names);
+    ReleaseLocked(values);
+    return -1;
+  }
+  AttachVariableStorage(names, values);
+  return 0;
+}
+
+void ReleaseVariableList() {
+  ReleaseLocked(VariableNames);
+  ReleaseLocked(VariableValues);
+  DetachVariableStorage();
+}
+
+void LoadInstallerOptions() {
+  char path[kPathSize];
+  CopyBounded(path, sizeof path, InstallerDirectory);
+  if (AppendBounded(path, sizeof path, "lmvropt.ini") != 0) return;  // would name another file
+
+  // Read access is all that is needed: an options file on a CD-ROM or with the
+  // read-only attribute must still steer an unattended installation.
+  OFSTRUCT of;
+  HFILE file = OpenFile(path, &of, OF_READ | OF_SHARE_DENY_NONE);
+  if (file == HFILE_ERROR) return;
+
+  LONG size = _llseek(file, 0, 2);
+  if (size <= 0) {
+    _lclose(file);
+    return;
+  }
+  _llseek(file, 0, 0);
+  char* text = static_cast<char*>(AllocateLocked((SIZE_T)size));
+  if (text == nullptr) {
+    _lclose(file);
+    return;
+  }
+  long got = _hread(file, text, size);
+  _lclose(file);
+  size_t length = got > 0 ? (size_t)got : 0;  // parse only what was really read
+
+  size_t position = 0;
+  OptionsLine line;
+  while (NextOptionsLine(text, length, &position, &line)) {
+    if (!line.usable) continue;
+    if (VariableCount >= kVariableCapacity) break;  // surplus lines are ignored
+    char* name = CopyOf(text + line.nameStart, line.nameLength);
+    if (name == nullptr) continue;
+    char* value = CopyOf(text + line.valueStart, line.valueLength);
+    if (value == nullptr) {
+      ReleaseLocked(name);
+      continue;
+    }
+    if (AppendVariable(name, value) != 0) {
+      ReleaseLocked(name);
+      ReleaseLocked(value);
+    }
+  }
+  ReleaseLocked(text);
+}
+
+void WriteOptionsFile() {
+  if (VariableCount == 0) return;
+  char path[kPathSize];
+  CopyBounded(path, sizeof path, InstallDirectory);
+  if (JoinPath(path, sizeof path, "lmvr.opt") != 0) return;
+
+  // An existing file is the installed program's, whatever it holds: left alone.
+  OFSTRUCT of;
+  HFILE existing = OpenFile(path, &of, OF_READWRITE | OF_SHARE_DENY_NONE);
+  if (existing != HFILE_ERROR) {
+    _lclose(existing);
+    return;
+  }
+
+  size_t size = OptionsFileSize();
+  unsigned char* bytes = static_cast<unsigned char*>(AllocateLocked(size));
+  if (bytes == nullptr) return;
+  SerialiseOptions(bytes, size);
+
+  HFILE file = OpenFile(path, &of, OF_CREATE | OF_READWRITE | OF_SHARE_DENY_NONE);
+  if (file == HFILE_ERROR) {
+    ReleaseLocked(bytes);
+    return;
+  }
+  long written = _hwrite(file, reinterpret_cast<LPCCH>(bytes), (long)size);
+  bool closed = _lclose(file) != HFILE_ERROR;
+  ReleaseLocked(bytes);
+
+  // A short file would never be rewritten by a later installation (an existing
+  // "lmvr.opt" is kept), so a failed write must not leave one behind.
+  if (written != (long)size || !closed) {
+    DeleteFileA(path);
+    return;
+  }
+  RecordInstalledFile(path);
+}

@@ -1,0 +1,77 @@
+#include "shell/class_keys.h"
+
+#include <windows.h>
+
+#include "common/bounded_text.h"
+#include "driver/installer_state.h"
+#include "shell/record_name.h"
+
+namespace {
+
+// The product key names itself; the installed program finds its class by it.
+void KeepProductKey() {
+  HKEY product;
+  if (RegCreateKeyA(HKEY_CLASSES_ROOT, kProductClass, &product) != ERROR_SUCCESS) return;
+  RegSetValueA(product, nullptr, REG_SZ, kProductClass, 0);
+  RegCloseKey(product);
+}
+
+}  // namespace
+
+int SetClassesValue(const char* key, const char* value, size_t length) {
+  KeepProductKey();
+  char name[kClassKeySize];
+  if (CopyBounded(name, sizeof name, key) != 0) return -1;  // never a cut, wrong key
+  if (length == 0) {
+    return RegDeleteKeyA(HKEY_CLASSES_ROOT, name) == ERROR_SUCCESS ? 0 : -1;
+  }
+  HKEY handle;
+  if (RegCreateKeyA(HKEY_CLASSES_ROOT, name, &handle) != ERROR_SUCCESS) return -1;
+  RegSetValueA(handle, nullptr, REG_SZ, value, 0);
+  RegCloseKey(handle);
+  return 0;
+}
+
+int QueryClassesValue(const char* key, char* buffer, size_t size) {
+  char name[kClassKeySize];
+  if (CopyBounded(name, sizeof name, key) != 0) return -1;
+  if (size == 0) return -1;
+  HKEY handle;
+  if (RegOpenKeyA(HKEY_CLASSES_ROOT, name, &handle) != ERROR_SUCCESS) return -1;
+  LONG bytes = (LONG)size;
+  LONG status = RegQueryValueA(handle, nullptr, buffer, &bytes);
+  if (status == ERROR_MORE_DATA) {
+    // Too long for the caller's buffer: read it whole and keep what fits.
+    DWORD type = 0;
+    DWORD whole = 0;
+    RegQueryValueExA(handle, nullptr, nullptr, &type, nullptr, &whole);
+    HGLOBAL memory = GlobalAlloc(GMEM_MOVEABLE, whole + 1);
+    char* text = memory != nullptr ? static_cast<char*>(GlobalLock(memory)) : nullptr;
+    buffer[0] = '\0';
+    if (text != nullptr && RegQueryValueExA(handle, nullptr, nullptr, &type,
+                                            reinterpret_cast<BYTE*>(text), &whole) == ERROR_SUCCESS) {
+      text[whole < 1 ? 0 : whole] = '\0';
+      CopyBounded(buffer, size, text);
+    }
+    if (text != nullptr) GlobalUnlock(memory);
+    if (memory != nullptr) GlobalFree(memory);
+  } else if (status != ERROR_SUCCESS) {
+    buffer[0] = '\0';
+  } else {
+    // The text ends with a NUL within the bytes returned.
+    size_t end = bytes > 0 ? (size_t)bytes : 0;
+    if (end >= size) end = size - 1;
+    if (end == 0 || buffer[end - 1] != '\0') buffer[end] = '\0';
+  }
+  RegCloseKey(handle);
+  return 0;
+}
+
+void RecordInstalledFile(const char* path) {
+  char record[kPathSize];
+  if (RecordNameFor(InstallDirectory, path, record, sizeof record) != 0) return;
+  HKEY installed;
+  if (RegCreateKeyA(HKEY_CLASSES_ROOT, kInstalledKey, &installed) != ERROR_SUCCESS) return;
+  RegSetValueA(installed, record, REG_SZ, "", 0);
+  RegCloseKey(installed);
+}

@@ -1,0 +1,105 @@
+#include "shell/class_keys.h"
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+
+#include "common/bounded_text.h"
+#include "driver/installer_state.h"
+#include "test_support.h"
+
+using namespace testing_support;
+
+namespace {
+
+class ClassKeysTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    ResetInstallerState();
+    DeleteProductKeys();
+  }
+  void TearDown() override { DeleteProductKeys(); }
+};
+
+std::string Default(const std::string& key) {
+  std::string value = "<missing>";
+  ReadDefaultValue(HKEY_CLASSES_ROOT, key, &value);
+  return value;
+}
+
+}  // namespace
+
+TEST_F(ClassKeysTest, SetCreatesTheKeyAndKeepsTheProductKeyNamed) {
+  const char value[] = "C:\\Lumivora\\PROGRAM.EXE,0";
+  EXPECT_EQ(SetClassesValue("Lumivora\\DefaultIcon", value, sizeof value), 0);
+  EXPECT_EQ(Default("Lumivora\\DefaultIcon"), value);
+  EXPECT_EQ(Default("Lumivora"), "Lumivora");
+}
+
+TEST_F(ClassKeysTest, LengthZeroDeletesTheKey) {
+  SetClassesValue("Lumivora\\gone", "x", 2);
+  EXPECT_EQ(SetClassesValue("Lumivora\\gone", nullptr, 0), 0);
+  EXPECT_FALSE(KeyExists(HKEY_CLASSES_ROOT, "Lumivora\\gone"));
+  EXPECT_EQ(SetClassesValue("Lumivora\\gone", nullptr, 0), -1);
+  EXPECT_EQ(Default("Lumivora"), "Lumivora");  // the product key is kept even then
+}
+
+TEST_F(ClassKeysTest, QueryReadsDefaultValuesAndLeavesTheBufferAloneForMissingKeys) {
+  SetClassesValue("Lumivora\\a", "text", 5);
+  char buffer[260];
+  EXPECT_EQ(QueryClassesValue("Lumivora\\a", buffer, sizeof buffer), 0);
+  EXPECT_STREQ(buffer, "text");
+  std::strcpy(buffer, "untouched");
+  EXPECT_EQ(QueryClassesValue("Lumivora\\missing", buffer, sizeof buffer), -1);
+  EXPECT_STREQ(buffer, "untouched");
+  HKEY key;
+  ASSERT_EQ(RegCreateKeyA(HKEY_CLASSES_ROOT, "Lumivora\\novalue", &key), ERROR_SUCCESS);
+  RegCloseKey(key);
+  EXPECT_EQ(QueryClassesValue("Lumivora\\novalue", buffer, sizeof buffer), 0);
+  EXPECT_STREQ(buffer, "");
+}
+
+TEST_F(ClassKeysTest, ALongValueIsCutToTheBuffer) {
+  std::string longValue(300, 'v');
+  SetClassesValue("Lumivora\\long", longValue.c_str(), longValue.size() + 1);
+  char buffer[16 + 8];
+  std::memset(buffer, '#', sizeof buffer);
+  EXPECT_EQ(QueryClassesValue("Lumivora\\long", buffer, 16), 0);
+  EXPECT_EQ(std::string(buffer), std::string(15, 'v'));
+  EXPECT_EQ(buffer[16], '#');
+}
+
+TEST_F(ClassKeysTest, KeyNamesThatDoNotFitAreRefused) {
+  std::string longKey = "Lumivora\\" + std::string(200, 'k');
+  EXPECT_EQ(SetClassesValue(longKey.c_str(), "x", 2), -1);
+  char buffer[8] = "same";
+  EXPECT_EQ(QueryClassesValue(longKey.c_str(), buffer, sizeof buffer), -1);
+  EXPECT_STREQ(buffer, "same");
+}
+
+TEST_F(ClassKeysTest, RecordsFilesByTheirPathBelowTheInstallDirectory) {
+  CopyBounded(InstallDirectory, sizeof InstallDirectory, "C:\\Program Files\\Lumivora");
+  RecordInstalledFile("C:\\Program Files\\Lumivora\\README.TXT");
+  RecordInstalledFile("C:\\Program Files\\Lumivora\\ENGLISH\\IMAGES\\CBHL");
+  CopyBounded(InstallDirectory, sizeof InstallDirectory, "C:\\Program Files\\Lumivora\\");
+  RecordInstalledFile("C:\\Program Files\\Lumivora\\ENGLISH\\ADJUST.HTM");
+  RecordInstalledFile("C:\\Program Files\\Lumivora\\\\DEF.LMV");
+  std::vector<std::string> names = SubkeyNames(HKEY_CLASSES_ROOT, "Lumivora\\installed");
+  std::sort(names.begin(), names.end());
+  EXPECT_EQ(names, (std::vector<std::string>{"DEF.LMV", "ENGLISH$ADJUST.HTM", "ENGLISH$IMAGES$CBHL", "README.TXT"}));
+  EXPECT_EQ(Default("Lumivora\\installed\\README.TXT"), "");
+  // The first record makes the product key, without a value until a class value is set.
+  EXPECT_TRUE(KeyExists(HKEY_CLASSES_ROOT, "Lumivora"));
+}
+
+TEST_F(ClassKeysTest, AnotherProcessReadsTheRecordsBack) {
+  CopyBounded(InstallDirectory, sizeof InstallDirectory, "D:\\");
+  RecordInstalledFile("D:\\README.TXT");
+  SetClassesValue("Lumivora\\DefaultIcon", "D:\\README.TXT,0", 17);
+  std::string output;
+  DWORD code = 1;
+  ASSERT_TRUE(RunProcess("reg query HKEY_CLASSES_ROOT\\Lumivora /s", &output, &code));
+  EXPECT_EQ(code, 0u) << output;
+  EXPECT_NE(output.find("Lumivora\\installed\\README.TXT"), std::string::npos) << output;
+  EXPECT_NE(output.find("D:\\README.TXT,0"), std::string::npos) << output;
+}

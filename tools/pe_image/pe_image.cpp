@@ -1,0 +1,273 @@
+#include "tools/pe_image/pe_image.h"
+
+#include <cstdio>
+
+namespace pe {
+namespace {
+
+bool Has(const std::vector<uint8_t>& b, uint64_t offset, uint64_t size) {
+  return offset <= b.size() && size <= b.size() - offset;
+}
+uint16_t U16(const std::vector<uint8_t>& b, uint64_t o) { return (uint16_t)(b[o] | b[o + 1] << 8); }
+uint32_t U32(const std::vector<uint8_t>& b, uint64_t o) {
+  return (uint32_t)b[o] | (uint32_t)b[o + 1] << 8 | (uint32_t)b[o + 2] << 16 | (uint32_t)b[o + 3] << 24;
+}
+
+bool CString(const Image& image, uint32_t rva, std::string* out) {
+  int64_t off = OffsetOf(image, rva);
+  if (off < 0) return false;
+  out->clear();
+  for (uint64_t i = (uint64_t)off; i < image.bytes.size(); ++i) {
+    if (image.bytes[i] == 0) return true;
+    out->push_back((char)image.bytes[i]);
+  }
+  return false;
+}
+
+}  // namespace
+
+bool ReadFile(const std::string& path, std::vector<uint8_t>* bytes) {
+  FILE* f = std::fopen(path.c_str(), "rb");
+  if (f == nullptr) return false;
+  bytes->clear();
+  uint8_t buf[65536];
+  size_t n;
+  while ((n = std::fread(buf, 1, sizeof buf, f)) > 0) bytes->insert(bytes->end(), buf, buf + n);
+  bool ok = !std::ferror(f);
+  std::fclose(f);
+  return ok;
+}
+
+bool LoadFile(const std::string& path, Image* image, std::string* error) {
+  std::vector<uint8_t> bytes;
+  if (!ReadFile(path, &bytes)) {
+    *error = "cannot read " + path;
+    return false;
+  }
+  return Parse(std::move(bytes), image, error);
+}
+
+bool Parse(std::vector<uint8_t> bytes, Image* image, std::string* error) {
+  image->bytes = std::move(bytes);
+  const auto& b = image->bytes;
+  if (!Has(b, 0, 64) || b[0] != 'M' || b[1] != 'Z') {
+    *error = "no MZ header";
+    return false;
+  }
+  uint32_t pe = U32(b, 0x3C);
+  if (!Has(b, pe, 24) || U32(b, pe) != 0x00004550) {
+    *error = "no PE signature";
+    return false;
+  }
+  image->machine = U16(b, pe + 4);
+  uint16_t sectionCount = U16(b, pe + 6);
+  image->timeDateStamp = U32(b, pe + 8);
+  uint16_t optionalSize = U16(b, pe + 20);
+  image->characteristics = U16(b, pe + 22);
+  uint64_t opt = pe + 24;
+  if (!Has(b, opt, optionalSize) || optionalSize < 96) {
+    *error = "optional header truncated";
+    return false;
+  }
+  image->magic = U16(b, opt);
+  if (image->magic != 0x10B) {
+    *error = "not a PE32 image";
+    return false;
+  }
+  image->entryRva = U32(b, opt + 16);
+  image->imageBase = U32(b, opt + 28);
+  image->subsystem = U16(b, opt + 68);
+  image->dllCharacteristics = U16(b, opt + 70);
+  uint32_t dirCount = U32(b, opt + 92);
+  image->directories.clear();
+  for (uint32_t i = 0; i < dirCount && 96 + 8 * (uint64_t)(i + 1) <= optionalSize; ++i) {
+    image->directories.emplace_back(U32(b, opt + 96 + 8 * i), U32(b, opt + 100 + 8 * i));
+  }
+  uint64_t sec = opt + optionalSize;
+  if (!Has(b, sec, 40ull * sectionCount)) {
+    *error = "section table truncated";
+    return false;
+  }
+  image->sections.clear();
+  for (uint16_t i = 0; i < sectionCount; ++i) {
+    uint64_t s = sec + 40ull * i;
+    Section section;
+    for (int k = 0; k < 8 && b[s + k] != 0; ++k) section.name.push_back((char)b[s + k]);
+    section.virtualSize = U32(b, s + 8);
+    section.virtualAddress = U32(b, s + 12);
+    section.rawSize = U32(b, s + 16);
+    section.rawOffset = U32(b, s + 20);
+    image->sections.push_back(section);
+  }
+  return true;
+}
+
+int64_t OffsetOf(const Image& image, uint32_t rva) {
+  for (const Section& s : image.sections) {
+    uint32_t span = s.virtualSize > s.rawSize ? s.virtualSize : s.rawSize;
+    if (rva >= s.virtualAddress && rva - s.virtualAddress < span) {
+      uint32_t delta = rva - s.virtualAddress;
+      if (delta >= s.rawSize) return -1;  // in the zero-filled tail: not in the file
+      return (int64_t)s.rawOffset + delta;
+    }
+  }
+  return -1;
+}
+
+bool ReadExports(const Image& image, Exports* exports, std::string* error) {
+  if (image.directories.empty() || image.directories[0].first == 0) {
+    *error = "no export directory";
+    return false;
+  }
+  const auto& b = image.bytes;
+  int64_t dir = OffsetOf(image, image.directories[0].first);
+  if (dir < 0 || !Has(b, (uint64_t)dir, 40)) {
+    *error = "export directory outside the file";
+    return false;
+  }
+  if (!CString(image, U32(b, dir + 12), &exports->moduleName)) {
+    *error = "export module name unreadable";
+    return false;
+  }
+  exports->ordinalBase = U32(b, dir + 16);
+  exports->functionCount = U32(b, dir + 20);
+  exports->nameCount = U32(b, dir + 24);
+  int64_t functions = OffsetOf(image, U32(b, dir + 28));
+  int64_t names = OffsetOf(image, U32(b, dir + 32));
+  int64_t ordinals = OffsetOf(image, U32(b, dir + 36));
+  if (functions < 0 || !Has(b, (uint64_t)functions, 4ull * exports->functionCount) ||
+      (exports->nameCount > 0 && (names < 0 || ordinals < 0 || !Has(b, (uint64_t)names, 4ull * exports->nameCount) ||
+                                  !Has(b, (uint64_t)ordinals, 2ull * exports->nameCount)))) {
+    *error = "export tables outside the file";
+    return false;
+  }
+  exports->functionRvas.clear();
+  for (uint32_t i = 0; i < exports->functionCount; ++i) exports->functionRvas.push_back(U32(b, functions + 4 * i));
+  exports->names.clear();
+  for (uint32_t i = 0; i < exports->nameCount; ++i) {
+    std::string name;
+    if (!CString(image, U32(b, names + 4 * i), &name)) {
+      *error = "export name unreadable";
+      return false;
+    }
+    exports->names.emplace_back(name, exports->ordinalBase + U16(b, ordinals + 2 * i));
+  }
+  return true;
+}
+
+bool ReadImportedModules(const Image& image, std::vector<std::string>* modules, std::string* error) {
+  modules->clear();
+  if (image.directories.size() < 2 || image.directories[1].first == 0) return true;
+  int64_t off = OffsetOf(image, image.directories[1].first);
+  if (off < 0) {
+    *error = "import directory outside the file";
+    return false;
+  }
+  for (uint64_t d = (uint64_t)off; Has(image.bytes, d, 20); d += 20) {
+    uint32_t nameRva = U32(image.bytes, d + 12);
+    if (nameRva == 0) return true;
+    std::string name;
+    if (!CString(image, nameRva, &name)) {
+      *error = "import name unreadable";
+      return false;
+    }
+    modules->push_back(name);
+  }
+  *error = "import directory truncated";
+  return false;
+}
+
+namespace {
+
+struct ResourceWalk {
+  const Image& image;
+  uint64_t base;  // file offset of the resource section's root directory
+  std::vector<Resource>* out;
+  std::string* error;
+};
+
+bool EntryName(const ResourceWalk& w, uint32_t nameField, uint32_t* id, std::string* name) {
+  if ((nameField & 0x80000000u) == 0) {
+    *id = nameField;
+    return true;
+  }
+  uint64_t off = w.base + (nameField & 0x7FFFFFFFu);
+  const auto& b = w.image.bytes;
+  if (!Has(b, off, 2)) return false;
+  uint16_t length = U16(b, off);
+  if (!Has(b, off + 2, 2ull * length)) return false;
+  name->clear();
+  for (uint16_t i = 0; i < length; ++i) name->push_back((char)U16(b, off + 2 + 2 * i));
+  *id = 0;
+  return true;
+}
+
+bool Walk(const ResourceWalk& w, uint64_t dirOffset, int level, Resource current) {
+  const auto& b = w.image.bytes;
+  if (level > 2 || !Has(b, w.base + dirOffset, 16)) {
+    *w.error = "resource directory malformed";
+    return false;
+  }
+  uint64_t dir = w.base + dirOffset;
+  uint32_t count = (uint32_t)U16(b, dir + 12) + U16(b, dir + 14);
+  if (!Has(b, dir + 16, 8ull * count)) {
+    *w.error = "resource directory truncated";
+    return false;
+  }
+  for (uint32_t i = 0; i < count; ++i) {
+    uint64_t e = dir + 16 + 8ull * i;
+    uint32_t nameField = U32(b, e);
+    uint32_t target = U32(b, e + 4);
+    Resource r = current;
+    bool ok = level == 0   ? EntryName(w, nameField, &r.type, &r.typeName)
+              : level == 1 ? EntryName(w, nameField, &r.id, &r.idName)
+                           : (r.language = nameField, true);
+    if (!ok) {
+      *w.error = "resource name malformed";
+      return false;
+    }
+    if (target & 0x80000000u) {
+      if (!Walk(w, target & 0x7FFFFFFFu, level + 1, r)) return false;
+      continue;
+    }
+    uint64_t data = w.base + target;
+    if (!Has(b, data, 16)) {
+      *w.error = "resource data entry truncated";
+      return false;
+    }
+    r.dataRva = U32(b, data);
+    uint32_t size = U32(b, data + 4);
+    int64_t off = OffsetOf(w.image, r.dataRva);
+    if (off < 0 || !Has(b, (uint64_t)off, size)) {
+      *w.error = "resource data outside the file";
+      return false;
+    }
+    r.fileOffset = (uint32_t)off;
+    r.data.assign(b.begin() + off, b.begin() + off + size);
+    w.out->push_back(std::move(r));
+  }
+  return true;
+}
+
+}  // namespace
+
+bool ReadResources(const Image& image, std::vector<Resource>* resources, std::string* error) {
+  resources->clear();
+  if (image.directories.size() < 3 || image.directories[2].first == 0) return true;
+  int64_t root = OffsetOf(image, image.directories[2].first);
+  if (root < 0) {
+    *error = "resource directory outside the file";
+    return false;
+  }
+  ResourceWalk w{image, (uint64_t)root, resources, error};
+  return Walk(w, 0, 0, Resource());
+}
+
+const Resource* FindResource(const std::vector<Resource>& resources, uint32_t type, uint32_t id) {
+  for (const Resource& r : resources) {
+    if (r.typeName.empty() && r.idName.empty() && r.type == type && r.id == id) return &r;
+  }
+  return nullptr;
+}
+
+}  // namespace pe

@@ -1,0 +1,70 @@
+// A small reader of PE32 images, for the packing tool and the tests: headers,
+// sections, the export and import directories and the resource tree.
+// Portable C++: it reads the file's bytes and calls no system function.
+#pragma once
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace pe {
+
+struct Section {
+  std::string name;
+  uint32_t virtualAddress = 0;
+  uint32_t virtualSize = 0;
+  uint32_t rawOffset = 0;
+  uint32_t rawSize = 0;
+};
+
+struct Exports {
+  std::string moduleName;
+  uint32_t ordinalBase = 0;
+  uint32_t functionCount = 0;
+  uint32_t nameCount = 0;
+  std::vector<uint32_t> functionRvas;            // index = ordinal - base
+  std::vector<std::pair<std::string, uint32_t>> names;  // name, ordinal
+};
+
+struct Resource {
+  uint32_t type = 0;        // numeric type, or 0 when named
+  std::string typeName;     // name when the type is named
+  uint32_t id = 0;          // numeric id, or 0 when named
+  std::string idName;
+  uint32_t language = 0;
+  uint32_t dataRva = 0;
+  uint32_t fileOffset = 0;  // where the data stands in the file
+  std::vector<uint8_t> data;
+};
+
+struct Image {
+  std::vector<uint8_t> bytes;
+  uint16_t machine = 0;
+  uint16_t characteristics = 0;
+  uint16_t magic = 0;  // 0x10B for PE32
+  uint16_t subsystem = 0;
+  uint16_t dllCharacteristics = 0;
+  uint32_t imageBase = 0;
+  uint32_t entryRva = 0;
+  uint32_t timeDateStamp = 0;
+  std::vector<Section> sections;
+  // Data directories: rva and size, index as in the optional header.
+  std::vector<std::pair<uint32_t, uint32_t>> directories;
+};
+
+// Parses the headers of `bytes`. False, with a reason in `error`, when it is no PE32.
+bool Parse(std::vector<uint8_t> bytes, Image* image, std::string* error);
+bool LoadFile(const std::string& path, Image* image, std::string* error);
+bool ReadFile(const std::string& path, std::vector<uint8_t>* bytes);
+
+// File offset of an RVA, or -1 when no section holds it.
+int64_t OffsetOf(const Image& image, uint32_t rva);
+
+bool ReadExports(const Image& image, Exports* exports, std::string* error);
+// The DLL names of the import directory, in order.
+bool ReadImportedModules(const Image& image, std::vector<std::string>* modules, std::string* error);
+// Every resource of the three-level tree (type, name, language).
+bool ReadResources(const Image& image, std::vector<Resource>* resources, std::string* error);
+// The first resource with numeric type and id, or nullptr.
+const Resource* FindResource(const std::vector<Resource>& resources, uint32_t type, uint32_t id);
+
+}  // namespace pe
