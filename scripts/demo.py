@@ -1,0 +1,192 @@
+#!/usr/bin/env python3
+"""The main job after the build: installs the built install.exe (with the sample
+product inside) into a fresh Wine prefix on a virtual screen, silently, and shows
+what the installation produced; then walks an interactive installation in a second
+fresh prefix and saves a picture of each dialog.
+
+    scripts/demo.py --build-dir build/win32 [--interactive]
+
+--interactive runs the installer on your own screen ($DISPLAY) instead, for you to
+click through, and then shows what it produced.
+"""
+
+import argparse
+import os
+import shutil
+import sys
+import time
+from pathlib import Path
+
+ROOT = Path(__file__).resolve().parent.parent
+sys.path.insert(0, str(ROOT / "tests" / "e2e"))
+from wine_session import EXTENSIONS, PRODUCT_DIR, UNINSTALL_KEY, Screen, WinePrefix, wait_for  # noqa: E402
+
+
+def section(title):
+    print(f"\n== {title}")
+
+
+def show_result(prefix, status):
+    names = {0: "installation completed", 1: "left by the user", 2: "ended by an error"}
+    section(f"exit status {status}: {names.get(status, 'unexpected')}")
+
+    target = prefix.unix_path(PRODUCT_DIR)
+    section(f"files in {PRODUCT_DIR}")
+    if target.exists():
+        for path in sorted(target.rglob("*")):
+            if path.is_file():
+                rel = str(path.relative_to(target)).replace("/", "\\")
+                print(f"  {path.stat().st_size:>9}  {rel}")
+    else:
+        print("  (not created)")
+
+    section("registry: HKEY_CLASSES_ROOT\\Lumivora (the installed-file records summarised)")
+    keys = prefix.reg_query("HKEY_CLASSES_ROOT\\Lumivora")
+    records = [k for k in keys if k.startswith("HKEY_CLASSES_ROOT\\Lumivora\\installed\\")]
+    for key, values in keys.items():
+        if key in records:
+            continue
+        for name, data in values.items():
+            print(f"  {key}  {name or '(default)'} = {data}")
+    print(f"  ... {len(records)} records below HKEY_CLASSES_ROOT\\Lumivora\\installed, e.g.:")
+    for key in records[:5]:
+        print(f"      {key.rsplit(chr(92), 1)[1]}")
+
+    section("registry: extensions")
+    for ext in EXTENSIONS:
+        print(f"  HKEY_CLASSES_ROOT\\{ext} = {prefix.default_value('HKEY_CLASSES_ROOT' + chr(92) + ext)}")
+
+    section("registry: uninstall entry")
+    for key, values in prefix.reg_query(UNINSTALL_KEY).items():
+        for name, data in values.items():
+            print(f"  {name} = {data}")
+
+    section("Start Menu group")
+    group = prefix.start_menu_group()
+    if group:
+        print(f"  {group.relative_to(prefix.path)}")
+        for link in sorted(group.iterdir()):
+            print(f"    {link.name}")
+    else:
+        print("  (none)")
+
+    section("lmvr.opt (the settings handed to the installed program)")
+    opt = target / "lmvr.opt"
+    if opt.exists():
+        data = opt.read_bytes()
+        count = int.from_bytes(data[:2], "little")
+        texts = data[2:].split(b"\0")
+        print(f"  {len(data)} bytes, {count} entries")
+        for i in range(count):
+            print(f"    {texts[2 * i].decode('latin-1')} = {texts[2 * i + 1].decode('latin-1')}")
+    else:
+        print("  (not written: nothing to hand on)")
+
+    section("the installed program")
+    log = target / "lmvr-started.log"
+    wait_for(log.exists, 10)
+    if log.exists():
+        for line in log.read_text().splitlines():
+            print(f"  {line}")
+    else:
+        print("  (not started)")
+
+
+def fresh_prefix(base, path):
+    prefix = base.copy_to(path)
+    prefix.start_server()
+    return prefix
+
+
+def desktop_up(prefix, driver):
+    holder = prefix.start(driver, "hold")
+    prefix.run(driver, "progman", 30000)
+    return holder
+
+
+def media(prefix, build_dir, options=None):
+    folder = prefix.unix_path("C:\\media")
+    folder.mkdir(exist_ok=True)
+    shutil.copy(build_dir / "install.exe", folder / "install.exe")
+    if options:
+        (folder / "lmvropt.ini").write_text(options)
+    return "C:\\media\\install.exe"
+
+
+def picture_walk(prefix, screen, driver, pictures):
+    pictures.mkdir(parents=True, exist_ok=True)
+    process = prefix.start("C:\\media\\install.exe")
+    steps = [
+        ("Lumivora Install - Windows (32-bit)", "1-destination.png", "1"),
+        ("License Agreement", "2-licence.png", "1"),
+        ("Lumivora Installation", "3-associations.png", "1"),
+        ("Installation Complete", "5-completion.png", "2"),
+    ]
+    for title, name, button in steps:
+        if prefix.run(driver, "wait", title, "60000")[0] != 0:
+            print(f"  no dialog '{title}' appeared")
+            break
+        time.sleep(0.5)  # let it paint
+        screen.screenshot(pictures / name)
+        print(f"  {pictures / name}")
+        prefix.run(driver, "press", title, button)
+    process.wait(60)
+
+
+def main():
+    parser = argparse.ArgumentParser(description=__doc__, formatter_class=argparse.RawDescriptionHelpFormatter)
+    parser.add_argument("--build-dir", default=str(ROOT / "build" / "win32"))
+    parser.add_argument("--interactive", action="store_true")
+    args = parser.parse_args()
+    build_dir = Path(args.build_dir).resolve()
+    driver = build_dir / "tests" / "window_driver.exe"
+    work = build_dir.parent / "demo"
+    shutil.rmtree(work, ignore_errors=True)
+    work.mkdir(parents=True)
+
+    if args.interactive and not os.environ.get("DISPLAY"):
+        sys.exit("--interactive needs a screen: DISPLAY is not set")
+    # Interactive: your screen. Otherwise a virtual one of our own, even when DISPLAY is set.
+    screen = Screen(use_environment=args.interactive).start()
+
+    try:
+        print(f"== preparing a fresh Wine prefix in {work / 'base'} (10 to 20 s)")
+        base = WinePrefix(work / "base", screen.display).create()
+
+        if args.interactive:
+            prefix = fresh_prefix(base, work / "interactive")
+            holder = desktop_up(prefix, driver)
+            installer = media(prefix, build_dir)
+            print("== the installer is on your screen; click through it")
+            status = prefix.run(installer, timeout=3600)[0]
+            show_result(prefix, status)
+            prefix.stop()
+            holder.wait(10)
+            return 0
+
+        prefix = fresh_prefix(base, work / "silent")
+        holder = desktop_up(prefix, driver)
+        installer = media(prefix, build_dir, "sSilent=1\r\n")
+        print(f"== installing silently: {installer} with lmvropt.ini holding sSilent=1")
+        started = time.monotonic()
+        status = prefix.run(installer)[0]
+        print(f"   took {time.monotonic() - started:.2f} s")
+        show_result(prefix, status)
+        prefix.stop()
+        holder.wait(10)
+
+        section("an interactive installation, a picture of each dialog")
+        prefix = fresh_prefix(base, work / "pictures-prefix")
+        holder = desktop_up(prefix, driver)
+        media(prefix, build_dir)
+        picture_walk(prefix, screen, driver, work / "pictures")
+        prefix.stop()
+        holder.wait(10)
+        print(f"\nThe pictures are in {work / 'pictures'}")
+        return 0 if status == 0 else 1
+    finally:
+        screen.stop()
+
+
+if __name__ == "__main__":
+    sys.exit(main())

@@ -1,0 +1,431 @@
+#!/usr/bin/env python3
+"""End-to-end tests: the real install.exe of the build under Wine and Xvfb.
+
+Each case runs in its own copy of a prepared Wine prefix, with the Wine desktop (and
+so the shell's Program Manager service) up, as on a real machine.
+
+    e2e_install.py --build-dir build/win32 --work-dir build/win32/e2e --prepare
+    e2e_install.py --build-dir build/win32 --work-dir build/win32/e2e test_silent_defaults
+    e2e_install.py --build-dir build/win32 --work-dir build/win32/e2e --cleanup
+"""
+
+import argparse
+import os
+import shutil
+import signal
+import struct
+import subprocess
+import sys
+import unittest
+from pathlib import Path
+
+sys.path.insert(0, str(Path(__file__).resolve().parent))
+from wine_session import (EXTENSIONS, PRODUCT_DIR, UNINSTALL_KEY, Screen, WinePrefix,  # noqa: E402
+                          wait_for)
+
+ARGS = None
+MAIN_PROGRAM = "LUMIVORA.EXE"
+SHORT_MAIN = r"C:\PROGRA~1\LUMIVORA\LUMIVORA.EXE"
+LONG_MAIN = PRODUCT_DIR + "\\" + MAIN_PROGRAM
+
+DESTINATION = "Lumivora Install - Windows (32-bit)"
+LICENCE = "License Agreement"
+ASSOCIATION = "Lumivora Installation"
+COMPLETION = "Installation Complete"
+ERROR = "Error"
+IDOK, IDCANCEL, SKIP, PATH_FIELD = 1, 2, 113, 101
+MESSAGE_TEXT = 0xFFFF
+
+
+def work_dir():
+    return Path(ARGS.work_dir).resolve()
+
+
+def product_files():
+    """{relative path with backslashes: bytes} of the product that install.exe carries."""
+    root = Path(ARGS.build_dir) / "examples" / "product"
+    files = {}
+    for path in sorted(root.rglob("*")):
+        if path.is_file():
+            files[str(path.relative_to(root)).replace("/", "\\")] = path.read_bytes()
+    return files
+
+
+def find_payload(image):
+    """(offset, size) of resource 512/301 in a PE image."""
+    pe = struct.unpack_from("<I", image, 0x3C)[0]
+    sections = struct.unpack_from("<H", image, pe + 6)[0]
+    optional = struct.unpack_from("<H", image, pe + 20)[0]
+    opt = pe + 24
+    rsrc_rva = struct.unpack_from("<I", image, opt + 96 + 8 * 2)[0]
+    table = []
+    for i in range(sections):
+        s = opt + optional + 40 * i
+        vsize, va, rsize, raw = struct.unpack_from("<IIII", image, s + 8)
+        table.append((va, max(vsize, rsize), raw))
+
+    def offset(rva):
+        for va, size, raw in table:
+            if va <= rva < va + size:
+                return raw + rva - va
+        raise ValueError("rva outside the image")
+
+    base = offset(rsrc_rva)
+
+    def entries(directory):
+        named, ids = struct.unpack_from("<HH", image, base + directory + 12)
+        for i in range(named + ids):
+            yield (base + directory + 16 + 8 * i,) + struct.unpack_from("<II", image, base + directory + 16 + 8 * i)
+
+    for type_at, type_id, type_target in entries(0):
+        if type_id != 512:
+            continue
+        for _, res_id, res_target in entries(type_target & 0x7FFFFFFF):
+            if res_id != 301:
+                continue
+            for _, _, data in entries(res_target & 0x7FFFFFFF):
+                rva, size = struct.unpack_from("<II", image, base + data)
+                return offset(rva), size, type_at
+    raise ValueError("no payload resource")
+
+
+class Installation(unittest.TestCase):
+    """One case: a fresh copy of the prepared prefix, the installer next to an
+    optional lmvropt.ini, the desktop up."""
+
+    def setUp(self):
+        self.case_dir = work_dir() / "cases" / self._testMethodName
+        shutil.rmtree(self.case_dir, ignore_errors=True)
+        self.case_dir.mkdir(parents=True)
+        display = (work_dir() / "display").read_text().strip()
+        self.prefix = WinePrefix(work_dir() / "base", display).copy_to(self.case_dir / "prefix")
+        self.media = self.prefix.unix_path(r"C:\media")
+        self.media.mkdir()
+        self.installer = self.media / "install.exe"
+        shutil.copy(Path(ARGS.build_dir) / "install.exe", self.installer)
+        self.driver = Path(ARGS.build_dir) / "tests" / "window_driver.exe"
+        self.prefix.start_server()
+        self.holder = self.prefix.start(self.driver, "hold")
+        status, _, _ = self.prefix.run(self.driver, "progman", 30000)
+        self.assertEqual(status, 0, "the shell's Program Manager service did not come up")
+        self.extensions_before = {ext: self.prefix.reg_query("HKEY_CLASSES_ROOT\\" + ext) for ext in EXTENSIONS}
+
+    def tearDown(self):
+        self.prefix.stop()
+        self.holder.wait(10)
+        # LMVR_E2E_KEEP=1 keeps the case's prefix for a look after a failure.
+        if not os.environ.get("LMVR_E2E_KEEP"):
+            shutil.rmtree(self.case_dir, ignore_errors=True)
+
+    # -- helpers --------------------------------------------------------------
+    def options(self, text):
+        (self.media / "lmvropt.ini").write_bytes(text.encode("latin-1"))
+
+    def install(self, *args, timeout=120):
+        status, out, err = self.prefix.run(r"C:\media\install.exe", *args, timeout=timeout)
+        return status
+
+    def start_install(self, *args):
+        return self.prefix.start(r"C:\media\install.exe", *args)
+
+    def drive(self, *args, expect=0):
+        status, out, err = self.prefix.run(self.driver, *args)
+        self.assertEqual(status, expect, f"window_driver {args}: {err.strip()}")
+        return out.strip()
+
+    def target(self, relative=""):
+        return self.prefix.unix_path(PRODUCT_DIR + ("\\" + relative if relative else ""))
+
+    def started_lines(self, expect_some=True):
+        log = self.target("lmvr-started.log")
+        if expect_some:
+            wait_for(log.exists, 20)
+        return log.read_text().splitlines() if log.exists() else []
+
+    def classes(self, key=""):
+        return self.prefix.reg_query("HKEY_CLASSES_ROOT\\Lumivora" + ("\\" + key if key else ""))
+
+    # -- what a complete installation leaves ------------------------------------
+    def assert_files_installed(self):
+        for relative, data in product_files().items():
+            path = self.target(relative)
+            self.assertTrue(path.is_file(), f"{relative} not installed")
+            self.assertEqual(path.read_bytes(), data, f"{relative} differs from the product")
+
+    def assert_class_registered(self, open_suffix=' "%1"'):
+        keys = self.classes()
+        self.assertEqual(keys["HKEY_CLASSES_ROOT\\Lumivora"][""], "Lumivora")
+        self.assertEqual(keys["HKEY_CLASSES_ROOT\\Lumivora\\DefaultIcon"][""], LONG_MAIN + ",0")
+        self.assertEqual(keys["HKEY_CLASSES_ROOT\\Lumivora\\shell\\open\\command"][""], LONG_MAIN + open_suffix)
+        uninstall = self.prefix.reg_query(UNINSTALL_KEY)[UNINSTALL_KEY]
+        self.assertEqual(uninstall["DisplayName"], "Lumivora")
+        self.assertEqual(uninstall["UninstallString"], LONG_MAIN + " . -u")
+        records = {k.rsplit("\\", 1)[1] for k in keys if k.startswith("HKEY_CLASSES_ROOT\\Lumivora\\installed\\")}
+        expected = {name.replace("\\", "$") for name in product_files()} | {"DEF.LMV"}
+        self.assertTrue(expected <= records, f"records missing: {sorted(expected - records)}")
+        return keys
+
+    def assert_extensions_associated(self, keys):
+        for ext in EXTENSIONS:
+            self.assertEqual(self.prefix.default_value("HKEY_CLASSES_ROOT\\" + ext), "Lumivora", ext)
+            before = self.extensions_before[ext].get("HKEY_CLASSES_ROOT\\" + ext, {}).get("", "")
+            saved = keys.get("HKEY_CLASSES_ROOT\\Lumivora\\license\\install\\" + ext, {}).get("")
+            self.assertEqual(saved, before, f"predecessor of {ext}")
+
+    def assert_extensions_untouched(self):
+        for ext in EXTENSIONS:
+            self.assertEqual(self.prefix.reg_query("HKEY_CLASSES_ROOT\\" + ext), self.extensions_before[ext], ext)
+        self.assertEqual({k for k in self.classes() if "\\license\\" in k}, set())
+
+    def assert_group(self):
+        group = self.prefix.start_menu_group()
+        self.assertIsNotNone(group, "no Start Menu group Lumivora")
+        names = sorted(p.name for p in group.iterdir())
+        # Wine's Program Manager refuses the uninstall item (a command line with
+        # arguments); the other three are there, each once.
+        self.assertEqual(names, ["Lumivora Order Form.lnk", "Lumivora Release Notes.lnk", "Lumivora.lnk"])
+
+    def assert_nothing_installed(self):
+        self.assertFalse(self.target().exists(), "install directory created")
+        self.assertEqual(self.classes(), {})
+        self.assertEqual(self.prefix.reg_query(UNINSTALL_KEY), {})
+        self.assert_extensions_untouched()
+
+    def assert_error_box(self, text_start):
+        self.drive("wait", ERROR, "30000")
+        text = self.drive("text", ERROR, str(MESSAGE_TEXT))
+        self.assertTrue(text.startswith(text_start), text)
+        self.drive("press", ERROR, str(IDOK))
+        return text
+
+    # -- silent installations -------------------------------------------------
+    def test_silent_defaults(self):
+        self.options("sSilent=1\r\n")
+        self.assertEqual(self.install(), 0)
+        self.assert_files_installed()
+        keys = self.assert_class_registered()
+        self.assert_extensions_associated(keys)
+        self.assert_group()
+        self.assertEqual(self.target("lmvr.opt").read_bytes(), b"\x01\x00sSilent\x001\x00")
+        self.assertIn("HKEY_CLASSES_ROOT\\Lumivora\\installed\\lmvr.opt", keys)
+        self.assertEqual(self.started_lines(), ["started: " + SHORT_MAIN])
+
+    def test_silent_without_associations(self):
+        self.options("sSilent=\r\nsSilent=yes\r\nsAssoc=0\r\n")
+        self.assertEqual(self.install(), 0)
+        self.assert_files_installed()
+        self.assert_class_registered()
+        self.assert_extensions_untouched()
+
+    def test_silent_association_value_256_associates_nothing(self):
+        self.options("sSilent=1\nsAssoc=256\n")
+        self.assertEqual(self.install(), 0)
+        self.assert_class_registered()
+        self.assert_extensions_untouched()
+
+    def test_silent_association_value_minus_one_leaves(self):
+        self.options("sSilent=1\nsAssoc=-1\n")
+        self.assertEqual(self.install(), 1)
+        self.assert_nothing_installed()
+        self.assertEqual(self.started_lines(expect_some=False), [])
+
+    def test_silent_german_and_noautorun(self):
+        self.options("sSilent=1\n")
+        self.assertEqual(self.install("-language=G", "-noautorun"), 0)
+        self.assertEqual(self.target("lmvr.opt").read_bytes(),
+                         b"\x02\x00sSilent\x001\x00prefLanguage\x0071\x00")
+        # Unattended, the program is started whatever -noautorun says.
+        self.assertEqual(self.started_lines(), ["started: " + SHORT_MAIN])
+
+    def test_silent_keeps_an_existing_options_file_and_a_foreign_class(self):
+        self.target().mkdir(parents=True)
+        self.target("lmvr.opt").write_bytes(b"kept")
+        self.prefix.run("reg", "add", "HKEY_CLASSES_ROOT\\.gif", "/ve", "/d", "OtherViewer.Gif", "/f")
+        self.extensions_before[".gif"] = self.prefix.reg_query("HKEY_CLASSES_ROOT\\.gif")
+        self.options("sSilent=1\nsDefPathNT=C:\\Elsewhere\n")
+        self.assertEqual(self.install(), 0)
+        self.assertEqual(self.target("lmvr.opt").read_bytes(), b"kept")
+        keys = self.classes()
+        self.assertNotIn("HKEY_CLASSES_ROOT\\Lumivora\\installed\\lmvr.opt", keys)
+        self.assertEqual(keys["HKEY_CLASSES_ROOT\\Lumivora\\license\\install\\.gif"][""], "OtherViewer.Gif")
+        self.assertEqual(self.prefix.default_value("HKEY_CLASSES_ROOT\\.gif"), "Lumivora")
+        # sDefPathNT only steers the destination dialog, which a silent run never shows.
+        self.assertFalse(self.prefix.unix_path("C:\\Elsewhere").exists())
+
+    def set_windows_version(self, version):
+        self.prefix.run("reg", "add", "HKEY_CURRENT_USER\\Software\\Wine", "/v", "Version", "/d", version, "/f")
+
+    def test_silent_on_windows_95_quotes_the_open_argument(self):
+        self.set_windows_version("win95")
+        self.options("sSilent=1\nsAssoc=0\n")
+        self.assertEqual(self.install(), 0)
+        self.assert_class_registered(open_suffix=' "%1"')
+
+    def test_silent_on_win32s_leaves_the_open_argument_bare(self):
+        self.set_windows_version("win31")
+        self.options("sSilent=1\nsAssoc=0\n")
+        self.assertEqual(self.install(), 0)
+        self.assert_class_registered(open_suffix=" %1")
+
+    # -- interactive installations ---------------------------------------------
+    def test_interactive_enter_all_the_way_skipping_associations(self):
+        process = self.start_install()
+        self.drive("wait", DESTINATION)
+        self.assertEqual(self.drive("text", DESTINATION, str(PATH_FIELD)), PRODUCT_DIR)
+        self.drive("key", DESTINATION, "enter")
+        self.drive("wait", LICENCE)
+        self.drive("key", LICENCE, "enter")
+        self.drive("wait", ASSOCIATION)
+        self.drive("key", ASSOCIATION, "enter")  # the default button is Skip
+        self.drive("wait", COMPLETION, "60000")
+        self.drive("key", COMPLETION, "enter")
+        self.assertEqual(process.wait(60), 0)
+        self.assert_files_installed()
+        self.assert_class_registered()
+        self.assert_extensions_untouched()
+        self.assert_group()
+        self.assertFalse(self.target("lmvr.opt").exists())  # nothing to hand on
+        self.assertEqual(self.started_lines(), ["started: " + SHORT_MAIN])
+
+    def test_interactive_exit_at_destination_leaves_the_machine_untouched(self):
+        process = self.start_install()
+        self.drive("wait", DESTINATION)
+        self.drive("press", DESTINATION, str(IDCANCEL))
+        self.assertEqual(process.wait(60), 1)
+        self.assert_nothing_installed()
+        self.assertIsNone(self.prefix.start_menu_group())
+
+    def test_interactive_declining_to_start_keeps_a_complete_installation(self):
+        process = self.start_install()
+        for title in (DESTINATION, LICENCE):
+            self.drive("wait", title)
+            self.drive("press", title, str(IDOK))
+        self.drive("wait", ASSOCIATION)
+        self.drive("press", ASSOCIATION, str(IDOK))  # Associate Files, all boxes checked
+        self.drive("wait", COMPLETION, "60000")
+        self.drive("press", COMPLETION, str(IDCANCEL))
+        self.assertEqual(process.wait(60), 0)
+        self.assert_files_installed()
+        self.assert_extensions_associated(self.assert_class_registered())
+        self.assertEqual(self.started_lines(expect_some=False), [])
+
+    def test_interactive_noautorun_offers_only_exit(self):
+        process = self.start_install("-noautorun")
+        for title in (DESTINATION, LICENCE):
+            self.drive("wait", title)
+            self.drive("press", title, str(IDOK))
+        self.drive("wait", ASSOCIATION)
+        self.drive("press", ASSOCIATION, str(SKIP))
+        self.drive("wait", COMPLETION, "60000")
+        self.assertEqual(self.drive("state", COMPLETION, str(IDOK)).split()[0], "visible=0")
+        self.assertEqual(self.drive("state", COMPLETION, "114").split()[0], "visible=0")
+        self.assertEqual(self.drive("state", COMPLETION, "115").split()[0], "visible=0")
+        self.assertEqual(self.drive("state", COMPLETION, str(IDCANCEL)).split()[:2], ["visible=1", "focused=1"])
+        self.drive("key", COMPLETION, "enter")
+        self.assertEqual(process.wait(60), 0)
+        self.assertEqual(self.started_lines(expect_some=False), [])
+
+    def test_interactive_unresolvable_path_asks_again(self):
+        self.options("sDefPathNT=C:\\Lumivora Test\n")
+        process = self.start_install()
+        self.drive("wait", DESTINATION)
+        self.assertEqual(self.drive("text", DESTINATION, str(PATH_FIELD)), "C:\\Lumivora Test")
+        # A relative name that only just fits the field grows past the longest full
+        # path once the current directory is put in front of it.
+        self.drive("settext", DESTINATION, str(PATH_FIELD), "x" * 255)
+        self.drive("press", DESTINATION, str(IDOK))
+        self.drive("wait", LICENCE)
+        self.drive("press", LICENCE, str(IDOK))
+        self.drive("wait", ASSOCIATION)
+        self.drive("press", ASSOCIATION, str(SKIP))
+        self.assertEqual(self.assert_error_box("Unable to create the path you've entered."),
+                         "Unable to create the path you've entered.")
+        self.drive("wait", DESTINATION)
+        # The options file's directory again, not what was typed.
+        self.assertEqual(self.drive("text", DESTINATION, str(PATH_FIELD)), "C:\\Lumivora Test")
+        self.drive("press", DESTINATION, str(IDCANCEL))
+        self.assertEqual(process.wait(60), 1)
+        self.assert_nothing_installed()
+
+    # -- failures ---------------------------------------------------------------
+    def test_target_that_cannot_be_written(self):
+        # A file where the install directory should be: no entry can be created.
+        self.target().parent.mkdir(parents=True, exist_ok=True)
+        self.target().write_bytes(b"in the way")
+        self.options("sSilent=1\n")
+        process = self.start_install()
+        text = self.assert_error_box("Error creating destination file, the target disk may be full. (-1)")
+        self.assertIn("Filename=" + LONG_MAIN, text)
+        self.assertEqual(process.wait(60), 2)
+        self.assertEqual(self.prefix.reg_query(UNINSTALL_KEY), {})
+        self.assertNotIn("HKEY_CLASSES_ROOT\\Lumivora\\DefaultIcon", self.classes())
+
+    def test_corrupt_payload(self):
+        image = bytearray(self.installer.read_bytes())
+        offset, size, _ = find_payload(image)
+        image[offset + size // 2] ^= 0xFF
+        self.installer.write_bytes(image)
+        self.options("sSilent=1\n")
+        process = self.start_install()
+        self.assert_error_box("Corrupted data. Installation aborted.")
+        self.assertEqual(process.wait(60), 2)
+        self.assertEqual(self.prefix.reg_query(UNINSTALL_KEY), {})
+
+    def test_missing_payload(self):
+        image = bytearray(self.installer.read_bytes())
+        _, _, type_entry = find_payload(image)
+        struct.pack_into("<I", image, type_entry, 513)  # the payload's type no longer matches
+        self.installer.write_bytes(image)
+        process = self.start_install()
+        self.assert_error_box("Installation data not found. (Executable is corrupted.)")
+        self.assertEqual(process.wait(60), 2)
+        self.assert_nothing_installed()
+
+
+def prepare():
+    work = work_dir()
+    cleanup()
+    work.mkdir(parents=True, exist_ok=True)
+    # LMVR_E2E_DISPLAY=:0 runs the cases on a screen of your choice, to watch them.
+    screen = Screen(os.environ.get("LMVR_E2E_DISPLAY")).start()
+    (work / "display").write_text(screen.display)
+    if screen.process:
+        (work / "xvfb.pid").write_text(str(screen.process.pid))
+    WinePrefix(work / "base", screen.display).create()
+    print("prepared", work / "base", "on", screen.display)
+
+
+def cleanup():
+    work = work_dir()
+    pid_file = work / "xvfb.pid"
+    if pid_file.exists():
+        try:
+            os.kill(int(pid_file.read_text()), signal.SIGTERM)
+        except (ProcessLookupError, ValueError):
+            pass
+        pid_file.unlink()
+
+
+def main():
+    global ARGS
+    parser = argparse.ArgumentParser(description=__doc__, formatter_class=argparse.RawDescriptionHelpFormatter)
+    parser.add_argument("--build-dir", required=True)
+    parser.add_argument("--work-dir", required=True)
+    parser.add_argument("--prepare", action="store_true")
+    parser.add_argument("--cleanup", action="store_true")
+    parser.add_argument("cases", nargs="*")
+    ARGS = parser.parse_args()
+    if ARGS.prepare:
+        prepare()
+        return 0
+    if ARGS.cleanup:
+        cleanup()
+        return 0
+    suite = unittest.TestSuite(Installation(name) for name in ARGS.cases) if ARGS.cases \
+        else unittest.defaultTestLoader.loadTestsFromTestCase(Installation)
+    result = unittest.TextTestRunner(verbosity=2).run(suite)
+    return 0 if result.wasSuccessful() else 1
+
+
+if __name__ == "__main__":
+    sys.exit(main())

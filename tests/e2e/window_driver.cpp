@@ -1,0 +1,192 @@
+// Drives the installer's dialogs from outside, the way a person would, but by window
+// title and control id rather than by screen position. One command per run:
+//
+//   window_driver wait TITLE [MS]          wait until a top-level window TITLE exists
+//   window_driver gone TITLE [MS]          wait until it no longer exists
+//   window_driver press TITLE ID           press button ID (as a click does)
+//   window_driver key TITLE enter|escape   the key, sent to the focused control
+//   window_driver close TITLE              the close box
+//   window_driver text TITLE ID            print the control's text
+//   window_driver settext TITLE ID TEXT    replace the control's text
+//   window_driver state TITLE ID           print "visible=0|1 focused=0|1 checked=0|1"
+//   window_driver check TITLE ID 0|1       set a check box
+//   window_driver list                     print the top-level windows' titles
+//   window_driver hold                     keep a hidden window open until killed, so
+//                                          that the Wine desktop (and the shell's
+//                                          Program Manager service) stays up
+//   window_driver progman [MS]             wait until the "progman" DDE service answers
+//
+// Exit status 0 when the command was carried out, 1 when the window or control was
+// not found (in time), 2 for a usage error.
+#include <windows.h>
+#include <ddeml.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+
+namespace {
+
+struct Search {
+  const char* title;
+  HWND found;
+};
+
+BOOL CALLBACK MatchTitle(HWND window, LPARAM param) {
+  auto* search = reinterpret_cast<Search*>(param);
+  char text[512];
+  GetWindowTextA(window, text, sizeof text);
+  if (IsWindowVisible(window) && std::strcmp(text, search->title) == 0) {
+    search->found = window;
+    return FALSE;
+  }
+  return TRUE;
+}
+
+HWND FindTopLevel(const char* title, DWORD waitMs) {
+  DWORD start = GetTickCount();
+  for (;;) {
+    Search search = {title, nullptr};
+    EnumWindows(MatchTitle, reinterpret_cast<LPARAM>(&search));
+    if (search.found != nullptr || GetTickCount() - start >= waitMs) return search.found;
+    Sleep(50);
+  }
+}
+
+BOOL CALLBACK PrintTitle(HWND window, LPARAM) {
+  char text[512];
+  char cls[128];
+  GetWindowTextA(window, text, sizeof text);
+  GetClassNameA(window, cls, sizeof cls);
+  if (IsWindowVisible(window)) std::printf("%s\t%s\n", cls, text);
+  return TRUE;
+}
+
+HWND Focused(HWND dialog) {
+  GUITHREADINFO info = {};
+  info.cbSize = sizeof info;
+  DWORD thread = GetWindowThreadProcessId(dialog, nullptr);
+  if (GetGUIThreadInfo(thread, &info) && info.hwndFocus != nullptr) return info.hwndFocus;
+  return dialog;
+}
+
+HDDEDATA CALLBACK NoDdeCallback(UINT, UINT, HCONV, HSZ, HSZ, HDDEDATA, ULONG_PTR, ULONG_PTR) { return nullptr; }
+
+int WaitForProgman(DWORD waitMs) {
+  DWORD instance = 0;
+  if (DdeInitializeA(&instance, NoDdeCallback, APPCMD_CLIENTONLY, 0) != DMLERR_NO_ERROR) return 1;
+  HSZ service = DdeCreateStringHandleA(instance, "progman", CP_WINANSI);
+  DWORD start = GetTickCount();
+  int result = 1;
+  for (;;) {
+    HCONV conversation = DdeConnect(instance, service, service, nullptr);
+    if (conversation != nullptr) {
+      DdeDisconnect(conversation);
+      result = 0;
+      break;
+    }
+    if (GetTickCount() - start >= waitMs) break;
+    Sleep(100);
+  }
+  DdeFreeStringHandle(instance, service);
+  DdeUninitialize(instance);
+  return result;
+}
+
+int Usage() {
+  std::fprintf(stderr, "usage: window_driver wait|gone|press|key|close|text|settext|state|check|list ...\n");
+  return 2;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  if (argc < 2) return Usage();
+  const char* command = argv[1];
+  if (std::strcmp(command, "list") == 0) {
+    EnumWindows(PrintTitle, 0);
+    return 0;
+  }
+  if (std::strcmp(command, "hold") == 0) {
+    CreateWindowA("STATIC", "lmvr-hold", 0, 0, 0, 1, 1, nullptr, nullptr, nullptr, nullptr);
+    std::printf("holding\n");
+    std::fflush(stdout);
+    MSG msg;
+    while (GetMessageA(&msg, nullptr, 0, 0) > 0) DispatchMessageA(&msg);
+    return 0;
+  }
+  if (std::strcmp(command, "progman") == 0) {
+    return WaitForProgman(argc > 2 ? (DWORD)std::strtoul(argv[2], nullptr, 10) : 20000);
+  }
+  if (argc < 3) return Usage();
+  const char* title = argv[2];
+  const DWORD defaultWait = 20000;
+
+  if (std::strcmp(command, "gone") == 0) {
+    DWORD waitMs = argc > 3 ? (DWORD)std::strtoul(argv[3], nullptr, 10) : defaultWait;
+    DWORD start = GetTickCount();
+    while (FindTopLevel(title, 0) != nullptr) {
+      if (GetTickCount() - start >= waitMs) return 1;
+      Sleep(50);
+    }
+    return 0;
+  }
+
+  DWORD waitMs = (std::strcmp(command, "wait") == 0 && argc > 3) ? (DWORD)std::strtoul(argv[3], nullptr, 10)
+                                                                  : defaultWait;
+  HWND dialog = FindTopLevel(title, waitMs);
+  if (dialog == nullptr) {
+    std::fprintf(stderr, "window_driver: no window titled \"%s\"\n", title);
+    return 1;
+  }
+  if (std::strcmp(command, "wait") == 0) return 0;
+  if (std::strcmp(command, "close") == 0) {
+    PostMessageA(dialog, WM_SYSCOMMAND, SC_CLOSE, 0);
+    return 0;
+  }
+  if (std::strcmp(command, "key") == 0) {
+    if (argc < 4) return Usage();
+    WPARAM vk = std::strcmp(argv[3], "enter") == 0 ? VK_RETURN : std::strcmp(argv[3], "escape") == 0 ? VK_ESCAPE : 0;
+    if (vk == 0) return Usage();
+    HWND target = Focused(dialog);
+    PostMessageA(target, WM_KEYDOWN, vk, 1);
+    PostMessageA(target, WM_KEYUP, vk, 0xC0000001);
+    return 0;
+  }
+
+  if (argc < 4) return Usage();
+  int id = std::atoi(argv[3]);
+  HWND control = GetDlgItem(dialog, id);
+  if (control == nullptr) {
+    std::fprintf(stderr, "window_driver: \"%s\" has no control %d\n", title, id);
+    return 1;
+  }
+  if (std::strcmp(command, "press") == 0) {
+    // What a click sends: WM_COMMAND with the id and notification 0.
+    PostMessageA(dialog, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), reinterpret_cast<LPARAM>(control));
+    return 0;
+  }
+  if (std::strcmp(command, "text") == 0) {
+    char text[4096];
+    GetWindowTextA(control, text, sizeof text);
+    std::printf("%s\n", text);
+    return 0;
+  }
+  if (std::strcmp(command, "settext") == 0) {
+    if (argc < 5) return Usage();
+    SendMessageA(control, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(argv[4]));
+    return 0;
+  }
+  if (std::strcmp(command, "state") == 0) {
+    std::printf("visible=%d focused=%d checked=%d\n", IsWindowVisible(control) ? 1 : 0,
+                Focused(dialog) == control ? 1 : 0,
+                SendMessageA(control, BM_GETCHECK, 0, 0) == BST_CHECKED ? 1 : 0);
+    return 0;
+  }
+  if (std::strcmp(command, "check") == 0) {
+    if (argc < 5) return Usage();
+    SendMessageA(control, BM_SETCHECK, std::atoi(argv[4]) ? BST_CHECKED : BST_UNCHECKED, 0);
+    return 0;
+  }
+  return Usage();
+}
