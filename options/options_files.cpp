@@ -3,6 +3,7 @@
 #include <windows.h>
 
 #include "common/bounded_text.h"
+#include "common/global_memory.h"
 #include "driver/installer_state.h"
 #include "options/installer_variables.h"
 #include "shell/class_keys.h"
@@ -10,22 +11,6 @@
 namespace {
 
 const SIZE_T kPointerBlockBytes = kVariableCapacity * sizeof(char*);
-
-// Movable global memory, locked at once; released through the handle of the pointer.
-void* AllocateLocked(SIZE_T bytes) {
-  HGLOBAL handle = GlobalAlloc(GMEM_MOVEABLE, bytes);
-  if (handle == nullptr) return nullptr;
-  void* p = GlobalLock(handle);
-  if (p == nullptr) GlobalFree(handle);
-  return p;
-}
-
-void ReleaseLocked(void* p) {
-  if (p == nullptr) return;
-  HGLOBAL handle = GlobalHandle(p);
-  GlobalUnlock(handle);
-  GlobalFree(handle);
-}
 
 char* CopyOf(const char* text, size_t length) {
   char* copy = static_cast<char*>(AllocateLocked(length + 1));
