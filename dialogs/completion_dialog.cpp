@@ -1,0 +1,48 @@
+// The completion dialog: start Lumivora now, or leave.
+#include "dialogs/dialog_loader.h"
+#include "dialogs/install_dialogs.h"
+#include "driver/installer_state.h"
+#include "options/installer_variables.h"
+
+namespace {
+
+void Hide(HWND dialog, int id) {
+  HWND control = GetDlgItem(dialog, id);
+  if (control != nullptr) ShowWindow(control, SW_HIDE);
+}
+
+// Returns the answer to WM_INITDIALOG.
+INT_PTR InitCompletion(HWND dialog) {
+  CentreDialog(dialog);
+  if (AutoRun) return TRUE;  // the focus goes to "Run Lumivora Now"
+  // No offer to start the program: only the exit button is left.
+  SetFocus(GetDlgItem(dialog, IDCANCEL));
+  Hide(dialog, IDOK);
+  Hide(dialog, kRunLine1);
+  Hide(dialog, kRunLine2);
+  Hide(dialog, kRunExtra);
+  return FALSE;
+}
+
+}  // namespace
+
+INT_PTR CALLBACK CompletionDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM) {
+  // Unattended, the dialog ends at its first message, before it is shown.
+  if (FindVariable("sSilent") != nullptr) EndDialog(dialog, 0);
+
+  switch (message) {
+    case WM_INITDIALOG:
+      return InitCompletion(dialog);
+    case WM_COMMAND:
+      if (wParam == IDOK) {
+        EndDialog(dialog, 0);
+      } else if (wParam == IDCANCEL) {
+        EndDialog(dialog, -1);
+      }
+      return TRUE;
+    case WM_CTLCOLORDLG:
+    case WM_CTLCOLORSTATIC:
+      return GreyScheme(wParam);
+  }
+  return FALSE;
+}
