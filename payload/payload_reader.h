@@ -1,0 +1,31 @@
+// The payload reader: resource 512/301 of InstallerInstance, inflated on demand.
+// Callers pull archive bytes in pieces; the archive is never held whole.
+#pragma once
+#include <stdint.h>
+
+// The compressed bytes go through one input buffer of this size.
+enum { kPayloadChunkSize = 65528 };
+
+// Finds and locks the payload, starts inflating and reads the archive header into
+// FileCount and ArchiveTotal; BytesRead starts at 0. 0, or -1 after an error box
+// ("dataNotFound", "corData" or "noMem") with everything taken released again.
+int OpenPayload();
+
+// Fills `destination` with up to `count` archive bytes and adds what it delivered to
+// BytesRead. Fewer than `count` only when the stream has ended, is damaged or has
+// run out of compressed input; a request of 0 bytes delivers 0 and reads nothing.
+uint32_t ReadPayload(void* destination, uint32_t count);
+
+// Called once the last entry has been read: 0 when no archive byte follows and the
+// zlib stream has ended at a matching Adler-32 check; -1 otherwise (more data, a
+// damaged or a cut stream). Reports nothing itself.
+int CheckPayloadEnd();
+
+// Releases the input buffer, the inflater and the resource; a second call does nothing.
+void ClosePayload();
+
+bool PayloadIsOpen();
+
+// Movable global memory, locked at once; released through the handle of the pointer.
+void* AllocateLockedBlock(uint32_t bytes);
+void ReleaseLockedBlock(void* block);
