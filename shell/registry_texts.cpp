@@ -1,0 +1,28 @@
+#include "shell/registry_texts.h"
+
+#include "common/bounded_text.h"
+
+const char* const kAssociatedExtensions[kAssociationCount] = {
+    ".gif", ".jpg", ".pcx", ".png", ".bmp", ".rle", ".dib", ".tif", ".tga", ".pcd",
+};
+
+const char kDefaultIconKey[] = "Lumivora\\DefaultIcon";
+const char kOpenCommandKey[] = "Lumivora\\shell\\open\\command";
+const char kSavedClassKeyPrefix[] = "Lumivora\\license\\install\\";
+
+const char kUninstallKey[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Lumivora";
+const char kUninstallDisplayName[] = "Lumivora";
+
+const char kDefaultIconSuffix[] = ",0";
+const char kUninstallArguments[] = " . -u";
+
+const char* OpenCommandSuffix(uint32_t windowsFamily) {
+  // The quotes keep a document path with blanks one argument on Windows 95 and NT;
+  // under Win32s the Windows 3.x shell knows only short names and wants the bare %1.
+  return windowsFamily != 0 ? " \"%1\"" : " %1";
+}
+
+int ComposeProgramValue(char* out, size_t size, const char* programPath, const char* suffix) {
+  // The program's path goes in unquoted, blanks and all.
+  return FormatBounded(out, size, "%s%s", programPath, suffix);
+}

@@ -1,0 +1,19 @@
+#include "shell/registry_texts.h"
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <string>
+
+TEST(RegistryTexts, AValueThatDoesNotFitIsReportedAndStaysInItsBuffer) {
+  char out[260 + 8];
+  std::string path(257, 'p');  // with ",0" and the NUL exactly 260 bytes
+  std::memset(out, '#', sizeof out);
+  ASSERT_EQ(ComposeProgramValue(out, 260, path.c_str(), kDefaultIconSuffix), 0);
+  EXPECT_EQ(std::string(out), path + ",0");
+
+  std::memset(out, '#', sizeof out);
+  EXPECT_EQ(ComposeProgramValue(out, 260, path.c_str(), kUninstallArguments), -1);
+  EXPECT_EQ(out[259], '\0');
+  EXPECT_EQ(out[260], '#');
+}
