@@ -1,0 +1,101 @@
+#include "shell/progman_group.h"
+
+#include "common/bounded_text.h"
+#include "driver/installer_state.h"
+#include "shell/progman_commands.h"
+
+DWORD ProgmanInstance = 0;
+HSZ ProgmanService = nullptr;
+const char* ProgmanServiceName = kProgmanService;
+
+namespace {
+
+enum { kCommandTimeoutMs = 10000 };
+
+// Program Manager cannot take a path with blanks, so every path it is given is the
+// short form of the program's path; the long form serves when there is no short
+// form or it does not fit.
+void ShortProgramPath(char* out) {
+  DWORD length = GetShortPathNameA(MainProgramPath, out, kPathSize);
+  if (length == 0 || length >= kPathSize) CopyBounded(out, kPathSize, MainProgramPath);
+}
+
+// One synchronous execute transaction; DDEML keeps this thread's messages flowing
+// while it waits. 0 when the server accepted the command.
+int SendCommand(const char* command, HCONV conversation) {
+  DWORD status = 0;
+  HDDEDATA accepted = DdeClientTransaction(reinterpret_cast<LPBYTE>(const_cast<char*>(command)),
+                                           static_cast<DWORD>(TextLength(command) + 1), conversation, nullptr, CF_TEXT,
+                                           XTYP_EXECUTE, kCommandTimeoutMs, &status);
+  return accepted != nullptr ? 0 : -1;
+}
+
+// A composed command that did not fit is not sent and counts as refused.
+int SendComposed(int composed, const char* command, HCONV conversation) {
+  return composed == 0 ? SendCommand(command, conversation) : -1;
+}
+
+// The ten commands of the group. The group may already exist and the items may not, so
+// CreateGroup and DeleteItem answers never stop it; every other command is required.
+int SendGroupCommands(char* command, HCONV conversation) {
+  SendCommand(kCreateGroupCommand, conversation);
+  if (SendCommand(kShowGroupCommand, conversation) != 0) return -1;
+  for (const char* deleteItem : kDeleteItemCommands) SendCommand(deleteItem, conversation);
+
+  char shortPath[kPathSize];
+  ShortProgramPath(shortPath);
+  if (SendComposed(ComposeProgramItem(command, kProgmanCommandSize, shortPath), command, conversation) != 0) {
+    return -1;
+  }
+  if (SendComposed(ComposeUninstallItem(command, kProgmanCommandSize, shortPath), command, conversation) != 0) {
+    return -1;
+  }
+  if (AddDocumentItem(command, kAddItemPrefix, kReleaseNotesFile, kReleaseNotesLabel, conversation) != 0) {
+    return -1;
+  }
+  return AddDocumentItem(command, kAddItemPrefix, kOrderFormFile, kOrderFormLabel, conversation);
+}
+
+void ReleaseServiceAndInstance() {
+  if (ProgmanService != nullptr) DdeFreeStringHandle(ProgmanInstance, ProgmanService);
+  ProgmanService = nullptr;
+  DdeUninitialize(ProgmanInstance);
+  ProgmanInstance = 0;
+}
+
+}  // namespace
+
+int CreateProgramGroup() {
+  // DdeInitializeA starts a new instance only for an identifier of 0.
+  ProgmanInstance = 0;
+  if (DdeInitializeA(&ProgmanInstance, ProgmanDdeCallback, APPCMD_CLIENTONLY | CBF_FAIL_ADVISES, 0) !=
+      DMLERR_NO_ERROR) {
+    ProgmanInstance = 0;
+    return -1;
+  }
+  ProgmanService = DdeCreateStringHandleA(ProgmanInstance, ProgmanServiceName, CP_WINANSI);
+  if (ProgmanService == nullptr) {
+    ReleaseServiceAndInstance();
+    return -1;
+  }
+  HCONV conversation = DdeConnect(ProgmanInstance, ProgmanService, ProgmanService, nullptr);
+  if (conversation == nullptr) {
+    ReleaseServiceAndInstance();
+    return -1;
+  }
+  char command[kProgmanCommandSize];
+  int result = SendGroupCommands(command, conversation);
+  DdeDisconnect(conversation);
+  ReleaseServiceAndInstance();
+  return result;
+}
+
+int AddDocumentItem(char* command, const char* prefix, const char* fileName, const char* labelPiece,
+                    HCONV conversation) {
+  char shortPath[kPathSize];
+  ShortProgramPath(shortPath);
+  return SendComposed(ComposeDocumentItem(command, kProgmanCommandSize, prefix, shortPath, fileName, labelPiece),
+                      command, conversation);
+}
+
+HDDEDATA CALLBACK ProgmanDdeCallback(UINT, UINT, HCONV, HSZ, HSZ, HDDEDATA, ULONG_PTR, ULONG_PTR) { return nullptr; }

@@ -1,0 +1,33 @@
+// The product's group in Program Manager, created as a DDE client of the shell.
+// Acting code.
+#pragma once
+#include <windows.h>
+#include <ddeml.h>
+
+// The DDE instance of the conversation with Program Manager: 0 outside
+// CreateProgramGroup, so that each call starts a new instance.
+extern DWORD ProgmanInstance;
+// The string handle of ProgmanServiceName, used as service and as topic; 0 outside
+// CreateProgramGroup.
+extern HSZ ProgmanService;
+// The service that answers for Program Manager: "progman". Only tests point it
+// elsewhere, at a server of their own beside the shell's.
+extern const char* ProgmanServiceName;
+
+// Gives the product its group with four items: the program, its uninstall command,
+// the release notes and the order form, every path in its short form. 0 when the
+// group was shown and all four items were accepted; -1 when no server answered or a
+// required command was refused (the commands after it are then not sent). Shows no
+// message; everything obtained is released before it returns.
+int CreateProgramGroup();
+
+// Sends one AddItem command for a document in the program's directory, composed in
+// `command` (kProgmanCommandSize bytes) from `prefix`, the program's directory,
+// `fileName`, `labelPiece` and the program's short path. 0 when the server accepted
+// it; -1 when it refused, did not answer, or the command did not fit (not sent).
+int AddDocumentItem(char* command, const char* prefix, const char* fileName, const char* labelPiece,
+                    HCONV conversation);
+
+// The DDE notification function of the client instance: it handles nothing.
+HDDEDATA CALLBACK ProgmanDdeCallback(UINT type, UINT format, HCONV conversation, HSZ string1, HSZ string2,
+                                     HDDEDATA data, ULONG_PTR data1, ULONG_PTR data2);
