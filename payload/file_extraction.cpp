@@ -1,6 +1,8 @@
 #include "payload/file_extraction.h"
 
 #include "common/bounded_text.h"
+#include "common/global_memory.h"
+#include "dialogs/dialog_loader.h"
 #include "driver/installer_state.h"
 #include "payload/archive_format.h"
 #include "payload/payload_reader.h"
@@ -65,7 +67,7 @@ int ExtractEntry(HWND dialog) {
   }
   uint32_t dataLength = ReadLittleEndian32(lengthField);
 
-  char* chunk = static_cast<char*>(AllocateLockedBlock(kCopyChunkSize));
+  char* chunk = static_cast<char*>(AllocateLocked(kCopyChunkSize));
   if (chunk == nullptr) {
     ShowErrorBox("noMem");
     return -1;
@@ -76,7 +78,7 @@ int ExtractEntry(HWND dialog) {
   if (EntryTargetPaths(InstallDirectory, name, target, sizeof target, directory, sizeof directory) != 0) {
     // A path that does not fit would name another file: refused, naming what fit.
     ShowDestinationError(HFILE_ERROR, target);
-    ReleaseLockedBlock(chunk);
+    ReleaseLocked(chunk);
     return -1;
   }
   // One level only, and its failure is no error: the directory may exist already,
@@ -89,7 +91,7 @@ int ExtractEntry(HWND dialog) {
   HFILE file = OpenFile(target, &of, OF_CREATE | OF_SHARE_DENY_NONE | OF_READWRITE);
   if (file == HFILE_ERROR) {
     ShowDestinationError(file, target);
-    ReleaseLockedBlock(chunk);
+    ReleaseLocked(chunk);
     return -1;
   }
   RecordInstalledFile(target);
@@ -97,21 +99,13 @@ int ExtractEntry(HWND dialog) {
   int status = CopyEntryData(dialog, file, dataLength, chunk);
   if (status == 0) _hwrite(file, chunk, 0);  // sets the end of the file here
   _lclose(file);
-  ReleaseLockedBlock(chunk);
+  ReleaseLocked(chunk);
   return status;
 }
 
 void EndCopy(HWND dialog, int result) {
   KillTimer(dialog, CopyTimerId);
   EndDialog(dialog, result);
-}
-
-void CentreOnScreen(HWND dialog) {
-  RECT rect;
-  GetWindowRect(dialog, &rect);
-  int x = (GetSystemMetrics(SM_CXSCREEN) - (rect.right - rect.left)) / 2;
-  int y = (GetSystemMetrics(SM_CYSCREEN) - (rect.bottom - rect.top)) / 2;
-  SetWindowPos(dialog, nullptr, x, y, 0, 0, SWP_NOZORDER | SWP_NOSIZE);
 }
 
 }  // namespace
@@ -165,7 +159,7 @@ void RedrawProgress(HWND dialog) {
 INT_PTR CALLBACK CopyDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM) {
   switch (message) {
     case WM_INITDIALOG:
-      CentreOnScreen(dialog);
+      CentreDialog(dialog);
       CopyTimerId = SetTimer(dialog, 0, kCopyTimerMs, nullptr);
       return TRUE;
     case WM_TIMER:
@@ -176,8 +170,7 @@ INT_PTR CALLBACK CopyDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM
       return TRUE;
     case WM_CTLCOLORDLG:
     case WM_CTLCOLORSTATIC:
-      SetBkColor(reinterpret_cast<HDC>(wParam), RGB(192, 192, 192));
-      return reinterpret_cast<INT_PTR>(GetStockObject(LTGRAY_BRUSH));
+      return GreyScheme(wParam);
     default:
       return FALSE;
   }

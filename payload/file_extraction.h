@@ -3,7 +3,9 @@
 #pragma once
 #include <windows.h>
 
-enum { kCopyDialogTemplate = 220, kProgressControl = 101, kCopyTimerMs = 50, kCopyChunkSize = 2048 };
+// Control 101 of the copy template (kCopyTemplate) is the bar; the copy starts 50 ms
+// after the dialog opens and moves the data in pieces of 2,048 bytes.
+enum { kProgressControl = 101, kCopyTimerMs = 50, kCopyChunkSize = 2048 };
 
 // 1 while ExtractFiles runs, so that a timer message arriving meanwhile (from the
 // message loop of an error box) starts nothing. Stays 1 after a failed copy.

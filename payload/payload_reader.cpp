@@ -5,6 +5,7 @@
 
 #include <string.h>
 
+#include "common/global_memory.h"
 #include "driver/startup.h"
 #include "payload/archive_format.h"
 #include "payload/payload_state.h"
@@ -30,21 +31,6 @@ int FailOpen(const char* key) {
 
 }  // namespace
 
-void* AllocateLockedBlock(uint32_t bytes) {
-  HGLOBAL handle = GlobalAlloc(GMEM_MOVEABLE, bytes);
-  if (handle == nullptr) return nullptr;
-  void* block = GlobalLock(handle);
-  if (block == nullptr) GlobalFree(handle);
-  return block;
-}
-
-void ReleaseLockedBlock(void* block) {
-  if (block == nullptr) return;
-  HGLOBAL handle = GlobalHandle(block);
-  GlobalUnlock(handle);
-  GlobalFree(handle);
-}
-
 int OpenPayload() {
   ClosePayload();
   HRSRC info = FindResourceA(InstallerInstance, MAKEINTRESOURCEA(kPayloadResourceId),
@@ -67,7 +53,7 @@ int OpenPayload() {
   Consumed = 0;
 
   memset(&Stream, 0, sizeof Stream);
-  InputChunk = static_cast<unsigned char*>(AllocateLockedBlock(kPayloadChunkSize));
+  InputChunk = static_cast<unsigned char*>(AllocateLocked(kPayloadChunkSize));
   if (InputChunk == nullptr) return FailOpen("noMem");
   // zlib's own allocators; the only way this fails is for want of memory.
   if (inflateInit(&Stream) != Z_OK) return FailOpen("noMem");
@@ -121,7 +107,7 @@ int CheckPayloadEnd() {
 void ClosePayload() {
   if (StreamStarted) inflateEnd(&Stream);
   StreamStarted = false;
-  ReleaseLockedBlock(InputChunk);
+  ReleaseLocked(InputChunk);
   InputChunk = nullptr;
   if (ResourceHandle != nullptr) FreeResource(ResourceHandle);
   ResourceHandle = nullptr;

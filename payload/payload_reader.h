@@ -25,7 +25,3 @@ int CheckPayloadEnd();
 void ClosePayload();
 
 bool PayloadIsOpen();
-
-// Movable global memory, locked at once; released through the handle of the pointer.
-void* AllocateLockedBlock(uint32_t bytes);
-void ReleaseLockedBlock(void* block);
