@@ -15,9 +15,13 @@ void Hide(HWND dialog, int id) {
 INT_PTR InitCompletion(HWND dialog) {
   CentreDialog(dialog);
   if (AutoRun) return TRUE;  // the focus goes to "Run Lumivora Now"
-  // No offer to start the program: only the exit button is left.
+  // No offer to start the program: only the exit button is left. A hidden default
+  // button still answers Enter, so the run button is also disabled and the exit
+  // button becomes the default: Enter then exits, as the focus on it promises.
   SetFocus(GetDlgItem(dialog, IDCANCEL));
   Hide(dialog, IDOK);
+  EnableWindow(GetDlgItem(dialog, IDOK), FALSE);
+  SendMessageA(dialog, DM_SETDEFID, IDCANCEL, 0);
   Hide(dialog, kRunLine1);
   Hide(dialog, kRunLine2);
   Hide(dialog, kRunExtra);
@@ -35,7 +39,8 @@ INT_PTR CALLBACK CompletionDialogProc(HWND dialog, UINT message, WPARAM wParam, 
       return InitCompletion(dialog);
     case WM_COMMAND:
       if (wParam == IDOK) {
-        EndDialog(dialog, 0);
+        // Without autorun nothing may ask for the program to be started.
+        if (AutoRun) EndDialog(dialog, 0);
       } else if (wParam == IDCANCEL) {
         EndDialog(dialog, -1);
       }

@@ -1,0 +1,194 @@
+// Runs the installer's dialogs inside a test and drives them by control id from a
+// timer in their own modal loop, never by screen position. Header-only, so that any
+// dialog test can include it.
+#pragma once
+#include <gtest/gtest.h>
+#include <windows.h>
+
+#include <cstring>
+#include <functional>
+#include <list>
+#include <string>
+#include <vector>
+
+#include "dialogs/dialog_loader.h"
+#include "driver/installer_state.h"
+#include "driver/startup.h"
+#include "options/installer_variables.h"
+#include "options/options_files.h"
+#include "payload/payload_state.h"
+
+namespace dialog_driver {
+
+// What became of one dialog.
+struct Outcome {
+  int result = 0;       // what ShowInstallDialog returned
+  bool shown = false;   // the dialog was activated on the screen
+  bool stuck = false;   // the steps ran out and the driver had to end it
+};
+
+using Step = std::function<void(HWND dialog)>;
+
+// The result the driver forces on a dialog that its steps did not end.
+enum { kStuckResult = 0x5EED };
+
+// The installer's state as a test needs it: the variable list allocated, the
+// templates taken from the test program, and every shared value at its start-up
+// value. Restored at the end.
+class InstallerFixture {
+ public:
+  InstallerFixture();
+  ~InstallerFixture();
+  // Appends a variable; the texts are kept alive by the fixture.
+  void SetVariable(const std::string& name, const std::string& value);
+  // Empties the list (a new one is allocated).
+  void ClearVariables();
+
+ private:
+  std::list<std::string> texts_;
+};
+
+namespace detail {
+
+// Ticks after the last step before the driver gives up on a dialog that stays open.
+enum { kTickMs = 30, kGraceTicks = 300 };
+
+struct Driving {
+  std::vector<Step> steps;
+  size_t next = 0;
+  HWND dialog = nullptr;
+  bool shown = false;
+  bool stuck = false;
+  int idleTicks = 0;
+};
+
+inline Driving* current = nullptr;
+
+inline bool IsDialogWindow(HWND window) {
+  char cls[16] = {};
+  GetClassNameA(window, cls, sizeof cls);
+  return std::strcmp(cls, "#32770") == 0 && GetParent(window) == nullptr;
+}
+
+inline LRESULT CALLBACK WatchActivation(int code, WPARAM wParam, LPARAM lParam) {
+  if (code == HCBT_ACTIVATE && current != nullptr) {
+    HWND window = reinterpret_cast<HWND>(wParam);
+    if (IsDialogWindow(window)) {
+      current->dialog = window;
+      current->shown = true;
+    }
+  }
+  return CallNextHookEx(nullptr, code, wParam, lParam);
+}
+
+inline BOOL CALLBACK FindShownDialog(HWND window, LPARAM found) {
+  if (!IsDialogWindow(window) || !IsWindowVisible(window)) return TRUE;
+  *reinterpret_cast<HWND*>(found) = window;
+  return FALSE;
+}
+
+inline void CALLBACK Tick(HWND, UINT, UINT_PTR, DWORD) {
+  Driving* d = current;
+  if (d == nullptr) return;
+  // Should the activation not have been seen, the visible dialog of this thread is it.
+  if (d->dialog == nullptr) EnumThreadWindows(GetCurrentThreadId(), FindShownDialog, reinterpret_cast<LPARAM>(&d->dialog));
+  if (d->dialog == nullptr || !IsWindow(d->dialog) || !IsWindowVisible(d->dialog)) return;
+  if (d->next < d->steps.size()) {
+    Step step = d->steps[d->next++];
+    step(d->dialog);
+    return;
+  }
+  if (++d->idleTicks > kGraceTicks) {
+    d->stuck = true;
+    EndDialog(d->dialog, kStuckResult);
+  }
+}
+
+}  // namespace detail
+
+// Runs `baseId` through ShowInstallDialog from the test program with `procedure`.
+// Once the dialog is visible, the steps run one per timer tick inside its modal loop;
+// the last one is expected to end it (typically by posting a command or a key).
+inline Outcome RunDialog(int baseId, DLGPROC procedure, std::vector<Step> steps) {
+  detail::Driving driving;
+  driving.steps = std::move(steps);
+  detail::current = &driving;
+  HHOOK hook = SetWindowsHookExA(WH_CBT, detail::WatchActivation, nullptr, GetCurrentThreadId());
+  UINT_PTR timer = SetTimer(nullptr, 0, detail::kTickMs, detail::Tick);
+  Outcome outcome;
+  outcome.result = ShowInstallDialog(InstallerInstance, baseId, nullptr, procedure);
+  KillTimer(nullptr, timer);
+  UnhookWindowsHookEx(hook);
+  detail::current = nullptr;
+  outcome.shown = driving.shown;
+  outcome.stuck = driving.stuck;
+  // A WM_TIMER already queued would otherwise reach the next dialog's loop.
+  MSG msg;
+  while (PeekMessageA(&msg, nullptr, WM_TIMER, WM_TIMER, PM_REMOVE)) {
+  }
+  return outcome;
+}
+
+// WM_COMMAND with the id, as a click sends it.
+inline void Click(HWND dialog, int id) { PostMessageA(dialog, WM_COMMAND, static_cast<WPARAM>(id), 0); }
+
+// A key down and up, to the control with the focus.
+inline void PressKey(HWND dialog, UINT key) {
+  // The modal loop hands keys to IsDialogMessage, which gives Enter and Escape their
+  // meaning, as for a real key press.
+  HWND target = GetFocus();
+  if (target == nullptr) target = dialog;
+  UINT scan = MapVirtualKeyA(key, 0);
+  PostMessageA(target, WM_KEYDOWN, key, 1 | scan << 16);
+  PostMessageA(target, WM_KEYUP, key, 1 | scan << 16 | 3u << 30);
+}
+
+// The close box: WM_SYSCOMMAND SC_CLOSE.
+inline void ClickCloseBox(HWND dialog) { PostMessageA(dialog, WM_SYSCOMMAND, SC_CLOSE, 0); }
+
+inline std::string ItemText(HWND dialog, int id) {
+  char text[8192];
+  UINT n = GetDlgItemTextA(dialog, id, text, sizeof text);
+  return std::string(text, n);
+}
+
+inline bool ItemVisible(HWND dialog, int id) {
+  HWND item = GetDlgItem(dialog, id);
+  return item != nullptr && IsWindowVisible(item);
+}
+
+// Id of the control with the focus, or 0.
+inline int FocusId(HWND dialog) {
+  HWND focus = GetFocus();
+  if (focus == nullptr || GetParent(focus) != dialog) return 0;
+  return GetDlgCtrlID(focus);
+}
+
+inline InstallerFixture::InstallerFixture() {
+  ResetInstallerState();
+  ArchiveTotal = 0;
+  InstallerInstance = GetModuleHandleA(nullptr);
+  EXPECT_EQ(AllocateVariableList(), 0);
+}
+
+inline InstallerFixture::~InstallerFixture() {
+  ReleaseVariableList();
+  ResetInstallerState();
+  ArchiveTotal = 0;
+}
+
+inline void InstallerFixture::SetVariable(const std::string& name, const std::string& value) {
+  // The list keeps pointers: the texts live in a std::list, whose nodes never move.
+  texts_.push_back(name);
+  char* n = &texts_.back()[0];
+  texts_.push_back(value);
+  char* v = &texts_.back()[0];
+  ASSERT_EQ(AppendVariable(n, v), 0);
+}
+
+inline void InstallerFixture::ClearVariables() {
+  ReleaseVariableList();
+  EXPECT_EQ(AllocateVariableList(), 0);
+}
+
+}  // namespace dialog_driver
