@@ -16,8 +16,10 @@ UINT_PTR CopyTimerId = 0;
 
 namespace {
 
-// GetTickCount at the last repaint of the bar.
+// GetTickCount at the last repaint of the bar; the bar is repainted once more than
+// 50 ms have passed since, so that painting costs little beside the copy.
 DWORD LastDrawTick = 0;
+const DWORD kRedrawAfterMs = 50;
 
 // Shows "errDest" with the value OpenFile returned and the path it was given. The
 // buffer holds the English text with the longest path; a longer translation is cut.
@@ -42,7 +44,7 @@ int CopyEntryData(HWND dialog, HFILE file, uint32_t dataLength, char* chunk) {
     }
     dataLength -= piece;
     // Unsigned difference: the wrap of the tick count after 49.7 days is harmless.
-    if (GetTickCount() - LastDrawTick > kCopyTimerMs) {
+    if (GetTickCount() - LastDrawTick > kRedrawAfterMs) {
       RedrawProgress(dialog);
       LastDrawTick = GetTickCount();
     }
