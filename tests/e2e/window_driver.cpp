@@ -10,6 +10,10 @@
 //   window_driver settext TITLE ID TEXT    replace the control's text
 //   window_driver state TITLE ID           print "visible=0|1 focused=0|1 checked=0|1"
 //   window_driver check TITLE ID 0|1       set a check box
+//   window_driver activate TITLE           bring the window to the front, as a click on
+//                                          it would (the dialog manager then puts the
+//                                          focus back on the control that had it)
+//   window_driver shortpath PATH           print the short (8.3) form of PATH
 //   window_driver list                     print the top-level windows' titles
 //   window_driver hold                     keep a hidden window open until killed, so
 //                                          that the Wine desktop (and the shell's
@@ -115,6 +119,14 @@ int main(int argc, char** argv) {
     while (GetMessageA(&msg, nullptr, 0, 0) > 0) DispatchMessageA(&msg);
     return 0;
   }
+  if (std::strcmp(command, "shortpath") == 0) {
+    if (argc < 3) return Usage();
+    char shortPath[MAX_PATH];
+    DWORD length = GetShortPathNameA(argv[2], shortPath, sizeof shortPath);
+    if (length == 0 || length >= sizeof shortPath) return 1;
+    std::printf("%s\n", shortPath);
+    return 0;
+  }
   if (std::strcmp(command, "progman") == 0) {
     return WaitForProgman(argc > 2 ? (DWORD)std::strtoul(argv[2], nullptr, 10) : 20000);
   }
@@ -140,6 +152,11 @@ int main(int argc, char** argv) {
     return 1;
   }
   if (std::strcmp(command, "wait") == 0) return 0;
+  if (std::strcmp(command, "activate") == 0) {
+    SetForegroundWindow(dialog);
+    Sleep(200);
+    return GetForegroundWindow() == dialog ? 0 : 1;
+  }
   if (std::strcmp(command, "close") == 0) {
     PostMessageA(dialog, WM_SYSCOMMAND, SC_CLOSE, 0);
     return 0;
@@ -167,8 +184,11 @@ int main(int argc, char** argv) {
     return 0;
   }
   if (std::strcmp(command, "text") == 0) {
-    char text[4096];
-    GetWindowTextA(control, text, sizeof text);
+    // GetWindowText does not ask a control of another process for its text.
+    char text[4096] = "";
+    DWORD_PTR ignored = 0;
+    SendMessageTimeoutA(control, WM_GETTEXT, sizeof text, reinterpret_cast<LPARAM>(text), SMTO_ABORTIFHUNG, 5000,
+                        &ignored);
     std::printf("%s\n", text);
     return 0;
   }
