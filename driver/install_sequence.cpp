@@ -2,14 +2,112 @@
 
 #include <windows.h>
 
+#include "common/bounded_text.h"
+#include "common/global_memory.h"
+#include "dialogs/dialog_loader.h"
+#include "dialogs/install_dialogs.h"
 #include "driver/installer_state.h"
+#include "driver/startup.h"
 #include "options/install_path.h"
 #include "options/installer_variables.h"
 #include "options/options_files.h"
+#include "payload/file_extraction.h"
+#include "payload/payload_reader.h"
+#include "shell/progman_group.h"
+#include "shell/registry_registration.h"
+#include "text/message_catalogue.h"
+
+int InstallExitStatus = kInstallLeft;
+
+namespace {
+
+const int kGermanLanguage = 1;
+
+int Show(int baseId, DLGPROC procedure) { return ShowInstallDialog(InstallerInstance, baseId, nullptr, procedure); }
+
+// Every way out before the copy has finished releases the payload; nothing written
+// so far is undone.
+void Leave(int outcome) {
+  ClosePayload();
+  InstallExitStatus = outcome;
+}
+
+// Switches to German for users in Germany, unless the command line chose a language
+// or the installation is unattended. Only a German table that holds texts can be
+// switched to.
+void ChooseLanguageByCountry(bool silent) {
+  if (!LanguageHasMessages(kGermanLanguage) || LanguageChosen || silent) return;
+  char country[10];
+  if (GetLocaleInfoA(LOCALE_USER_DEFAULT, LOCALE_ICOUNTRY, country, sizeof country) != 0 &&
+      TextEquals(country, "49")) {
+    LanguageIndex = kGermanLanguage;
+  }
+}
+
+// The file class and its associations are written through one 260-byte work buffer;
+// the uninstall entry needs none.
+void RegisterWithShell(bool associate) {
+  char* work = static_cast<char*>(AllocateLocked(kPathSize));
+  if (work != nullptr) {
+    RegisterFileClass(work);
+    if (associate) AssociateExtensions(work);
+    ReleaseLocked(work);
+  }
+  RegisterUninstallEntry();
+}
+
+// Starts the installed program by its short path without waiting for it.
+void StartInstalledProgram() {
+  char path[kPathSize];
+  DWORD length = GetShortPathNameA(MainProgramPath, path, sizeof path);
+  if (length == 0 || length >= sizeof path) CopyBounded(path, sizeof path, MainProgramPath);
+  WinExec(path, SW_SHOWNORMAL);
+}
+
+}  // namespace
 
 void InstallSequence() {
+  InstallExitStatus = kInstallLeft;
   LoadInstallerOptions();
-  if (CreateInstallPath() != 0) return;
+  const bool silent = FindVariable("sSilent") != nullptr;
+  ChooseLanguageByCountry(silent);
+
+  if (OpenPayload() != 0) {  // the error box has been shown
+    InstallExitStatus = kInstallFailed;
+    return;
+  }
+
+  if (!silent) {
+    if (Show(kDestinationTemplate, DestinationDialogProc) != 0) return Leave(kInstallLeft);
+    if (Show(kLicenceTemplate, LicenceDialogProc) != 0) return Leave(kInstallLeft);
+  }
+
+  // Unattended, this dialog ends by itself with the "sAssoc" value.
+  int association = Show(kAssociationTemplate, AssociationDialogProc);
+  if (association < 0) return Leave(kInstallLeft);
+  const bool associate = association != 0;
+
+  while (CreateInstallPath() != 0) {
+    ShowErrorBox("noCreatePath");
+    if (Show(kDestinationTemplate, DestinationDialogProc) != 0) return Leave(kInstallLeft);
+  }
+
+  if (Show(kCopyTemplate, CopyDialogProc) != 0) {
+    // A failed copy has shown its error and keeps ExtractionBusy set; a copy window
+    // closed before it began has not.
+    return Leave(ExtractionBusy != 0 ? kInstallFailed : kInstallLeft);
+  }
+  ClosePayload();
+
+  // From here on nothing stops the installation: each step does what it can.
+  CreateProgramGroup();
+  RegisterWithShell(associate);
   AddLanguageVariable();
   WriteOptionsFile();
+  InstallExitStatus = kInstallCompleted;
+
+  if (silent || Show(kCompletionTemplate, CompletionDialogProc) == 0) {
+    ReleaseVariableList();
+    StartInstalledProgram();
+  }
 }

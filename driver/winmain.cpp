@@ -2,11 +2,16 @@
 
 #include "driver/install_sequence.h"
 #include "driver/startup.h"
+#include "text/message_catalogue.h"
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE previous, LPSTR commandLine, int) {
-  // A 32-bit program never has a previous instance; the check keeps the old contract.
-  if (previous == nullptr && StartInstaller(instance, commandLine) == 0) {
-    InstallSequence();
+  // A 32-bit program never has a previous instance.
+  if (previous != nullptr) return kInstallLeft;
+  if (StartInstaller(instance, commandLine) != 0) {
+    ShowErrorBox("noMem");
+    return kInstallFailed;
   }
-  return 0;
+  InstallSequence();
+  // 0 completed, 1 left by the user, 2 ended by an error: for unattended runs.
+  return InstallExitStatus;
 }
