@@ -67,17 +67,9 @@ TEST(AssociationDialog, AssociateFilesTakesEachFlagFromItsBox) {
 
 TEST(AssociationDialog, SkipExitEscapeAndCloseBoxKeepTheFlags) {
   InstallerFixture installer;
-  const struct {
-    const char* name;
-    int result;
-    Step leave;
-  } ways[] = {
-      {"skip", 0, [](HWND dialog) { Click(dialog, kSkipButton); }},
-      {"exit", -1, [](HWND dialog) { Click(dialog, IDCANCEL); }},
-      {"escape", -1, [](HWND dialog) { PressKey(dialog, VK_ESCAPE); }},
-      {"close box", -1, [](HWND dialog) { ClickCloseBox(dialog); }},
-  };
-  for (const auto& way : ways) {
+  std::vector<WayOut> ways = WaysToLeave();
+  ways.push_back({"skip", 0, [](HWND dialog) { Click(dialog, kSkipButton); }});
+  for (const WayOut& way : ways) {
     SCOPED_TRACE(way.name);
     Outcome outcome = RunDialog(kAssociationTemplate, AssociationDialogProc, {way.leave});
     EXPECT_EQ(outcome.result, way.result);

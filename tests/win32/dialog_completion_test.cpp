@@ -45,15 +45,10 @@ TEST(CompletionDialog, OffersToRunLumivoraAndEnterAcceptsIt) {
 
 TEST(CompletionDialog, ExitEscapeAndCloseBoxStartNothing) {
   InstallerFixture installer;
-  const std::pair<const char*, Step> ways[] = {
-      {"exit button", [](HWND dialog) { Click(dialog, IDCANCEL); }},
-      {"escape", [](HWND dialog) { PressKey(dialog, VK_ESCAPE); }},
-      {"close box", [](HWND dialog) { ClickCloseBox(dialog); }},
-  };
-  for (const auto& way : ways) {
-    SCOPED_TRACE(way.first);
-    Outcome outcome = RunDialog(kCompletionTemplate, CompletionDialogProc, {way.second});
-    EXPECT_EQ(outcome.result, -1);
+  for (const WayOut& way : WaysToLeave()) {
+    SCOPED_TRACE(way.name);
+    Outcome outcome = RunDialog(kCompletionTemplate, CompletionDialogProc, {way.leave});
+    EXPECT_EQ(outcome.result, way.result);
     EXPECT_FALSE(outcome.stuck);
   }
 }

@@ -99,19 +99,14 @@ TEST(DestinationDialog, OverlongPresetIsCutToTheDirectoryBuffer) {
 
 TEST(DestinationDialog, ExitEscapeAndCloseBoxLeaveTheDirectoryAlone) {
   InstallerFixture installer;
-  const std::pair<const char*, Step> ways[] = {
-      {"exit button", [](HWND dialog) { Click(dialog, IDCANCEL); }},
-      {"escape", [](HWND dialog) { PressKey(dialog, VK_ESCAPE); }},
-      {"close box", [](HWND dialog) { ClickCloseBox(dialog); }},
-  };
-  for (const auto& way : ways) {
-    SCOPED_TRACE(way.first);
-    Step leave = way.second;
+  for (const WayOut& way : WaysToLeave()) {
+    SCOPED_TRACE(way.name);
+    Step leave = way.leave;
     Outcome outcome = RunDialog(kDestinationTemplate, DestinationDialogProc, {[leave](HWND dialog) {
                                   SetDlgItemTextA(dialog, kPathField, "F:\\Not\\Taken");
                                   leave(dialog);
                                 }});
-    EXPECT_EQ(outcome.result, -1);
+    EXPECT_EQ(outcome.result, way.result);
     EXPECT_FALSE(outcome.stuck);
     EXPECT_STREQ(InstallDirectory, "C:\\Program Files\\Lumivora");
   }

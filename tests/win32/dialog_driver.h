@@ -146,6 +146,23 @@ inline void PressKey(HWND dialog, UINT key) {
 // The close box: WM_SYSCOMMAND SC_CLOSE.
 inline void ClickCloseBox(HWND dialog) { PostMessageA(dialog, WM_SYSCOMMAND, SC_CLOSE, 0); }
 
+// One way for the user to end a dialog, and the result it should give.
+struct WayOut {
+  const char* name;
+  int result;
+  Step leave;
+};
+
+// The three ways of leaving without going on, each giving -1: the exit button
+// (IDCANCEL), Escape, and the close box.
+inline std::vector<WayOut> WaysToLeave() {
+  return {
+      {"exit button", -1, [](HWND dialog) { Click(dialog, IDCANCEL); }},
+      {"escape", -1, [](HWND dialog) { PressKey(dialog, VK_ESCAPE); }},
+      {"close box", -1, [](HWND dialog) { ClickCloseBox(dialog); }},
+  };
+}
+
 inline std::string ItemText(HWND dialog, int id) {
   char text[8192];
   UINT n = GetDlgItemTextA(dialog, id, text, sizeof text);

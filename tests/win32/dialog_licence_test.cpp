@@ -102,18 +102,10 @@ TEST(LicenceDialog, BoxHoldsTheThreeBlocksFromTheTopReadOnlyInItsOwnFont) {
 
 TEST(LicenceDialog, EveryWayOutReleasesTheFontAfterTheBoxHasLetGoOfIt) {
   InstallerFixture installer;
-  const struct {
-    const char* name;
-    int result;
-    Step leave;
-  } ways[] = {
-      {"agree button", 0, [](HWND dialog) { Click(dialog, IDOK); }},
-      {"enter", 0, [](HWND dialog) { PressKey(dialog, VK_RETURN); }},
-      {"exit button", -1, [](HWND dialog) { Click(dialog, IDCANCEL); }},
-      {"escape", -1, [](HWND dialog) { PressKey(dialog, VK_ESCAPE); }},
-      {"close box", -1, [](HWND dialog) { ClickCloseBox(dialog); }},
-  };
-  for (const auto& way : ways) {
+  std::vector<WayOut> ways = WaysToLeave();
+  ways.push_back({"agree button", 0, [](HWND dialog) { Click(dialog, IDOK); }});
+  ways.push_back({"enter", 0, [](HWND dialog) { PressKey(dialog, VK_RETURN); }});
+  for (const WayOut& way : ways) {
     SCOPED_TRACE(way.name);
     BoxEnd end;
     boxEnd = &end;
