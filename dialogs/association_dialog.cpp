@@ -14,7 +14,7 @@ INT_PTR InitAssociation(HWND dialog) {
   int32_t state = value != nullptr ? AssociationState(value) : 1;
   if (FindVariable("sSilent") != nullptr) {
     // Unattended: every flag takes the low eight bits of the state, which is also the
-    // result; the dialog ends before it is ever shown.
+    // result; the dialog ends without waiting for anyone.
     for (int i = 0; i < kAssociationCount; ++i) AssociationFlags[i] = static_cast<unsigned char>(state & 0xFF);
     EndDialog(dialog, state);
     return FALSE;

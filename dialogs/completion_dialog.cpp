@@ -31,7 +31,7 @@ INT_PTR InitCompletion(HWND dialog) {
 }  // namespace
 
 INT_PTR CALLBACK CompletionDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM) {
-  // Unattended, the dialog ends at its first message, before it is shown.
+  // Unattended, the dialog ends at its first message, without waiting for anyone.
   if (FindVariable("sSilent") != nullptr) EndDialog(dialog, 0);
 
   switch (message) {
