@@ -71,6 +71,9 @@ class WinePrefix:
         self.path.parent.mkdir(parents=True, exist_ok=True)
         subprocess.run(["wineboot", "-i"], env=self.env, check=True,
                        stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+        # Wine waits about 2 s at every window close for a window manager, which Xvfb
+        # does not have; unmanaged windows close at once.
+        self.run("reg", "add", r"HKCU\Software\Wine\X11 Driver", "/v", "Managed", "/d", "N", "/f")
         self.stop()
         return self
 

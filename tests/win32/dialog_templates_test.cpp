@@ -229,13 +229,6 @@ std::vector<pe::Resource> ResourcesOf(const std::string& path) {
   return resources;
 }
 
-// The resource of numeric type and id (pe::FindResource is renamed by <windows.h>).
-const pe::Resource* Find(const std::vector<pe::Resource>& all, uint32_t type, uint32_t id) {
-  for (const pe::Resource& r : all)
-    if (r.type == type && r.id == id) return &r;
-  return nullptr;
-}
-
 std::vector<const pe::Resource*> OfType(const std::vector<pe::Resource>& all, uint32_t type) {
   std::vector<const pe::Resource*> found;
   for (const pe::Resource& r : all)
@@ -260,7 +253,7 @@ TEST(DialogTemplates, EveryTemplateMatchesItsTableFieldByField) {
   std::vector<pe::Resource> all = ResourcesOf(BuildPath("install.exe"));
   for (const ExpectedTemplate& want : Tables()) {
     SCOPED_TRACE("template " + std::to_string(want.id));
-    const pe::Resource* resource = Find(all, 5, want.id);
+    const pe::Resource* resource = pe::FindNumericResource(all, 5, want.id);
     ASSERT_NE(resource, nullptr);
     Template got;
     ASSERT_TRUE(ParseTemplate(resource->data, &got)) << "template ends early";
@@ -305,7 +298,7 @@ TEST(DialogTemplates, EveryTemplateMatchesItsTableFieldByField) {
 
 TEST(DialogTemplates, GroupIconHundredIsTheEyeInTwoSizes) {
   std::vector<pe::Resource> all = ResourcesOf(BuildPath("install.exe"));
-  const pe::Resource* group = Find(all, 14, 100);  // RT_GROUP_ICON
+  const pe::Resource* group = pe::FindNumericResource(all, 14, 100);  // RT_GROUP_ICON
   ASSERT_NE(group, nullptr);
   EXPECT_EQ(group->language, 0x0409u);
   const std::vector<uint8_t>& d = group->data;
@@ -317,7 +310,7 @@ TEST(DialogTemplates, GroupIconHundredIsTheEyeInTwoSizes) {
     const uint8_t* e = &d[6 + 14 * i];
     sizes.push_back(e[0]);
     uint16_t iconId = static_cast<uint16_t>(e[12] | e[13] << 8);
-    const pe::Resource* image = Find(all, 3, iconId);  // RT_ICON
+    const pe::Resource* image = pe::FindNumericResource(all, 3, iconId);  // RT_ICON
     ASSERT_NE(image, nullptr) << "icon image " << iconId;
     ASSERT_GE(image->data.size(), 40u);
     EXPECT_EQ(image->data[0], 40) << "a BITMAPINFOHEADER";
@@ -334,11 +327,11 @@ TEST(DialogTemplates, TestProgramCarriesTheInstallersTemplates) {
   ASSERT_GT(GetModuleFileNameA(nullptr, self, sizeof self), 0u);
   std::vector<pe::Resource> tests = ResourcesOf(self);
   for (const ExpectedTemplate& want : Tables()) {
-    const pe::Resource* a = Find(installer, 5, want.id);
-    const pe::Resource* b = Find(tests, 5, want.id);
+    const pe::Resource* a = pe::FindNumericResource(installer, 5, want.id);
+    const pe::Resource* b = pe::FindNumericResource(tests, 5, want.id);
     ASSERT_NE(a, nullptr);
     ASSERT_NE(b, nullptr) << "template " << want.id << " missing from the test program";
     EXPECT_EQ(a->data, b->data) << "template " << want.id;
   }
-  EXPECT_EQ(Find(tests, 512, 301), nullptr) << "the test program carries no payload";
+  EXPECT_EQ(pe::FindNumericResource(tests, 512, 301), nullptr) << "the test program carries no payload";
 }

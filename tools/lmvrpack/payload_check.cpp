@@ -186,7 +186,7 @@ bool LoadPayload(const std::string& path, std::vector<uint8_t>* payload, bool* f
     *error = path + ": its resources cannot be read: " + why;
     return false;
   }
-  const pe::Resource* resource = pe::FindResource(resources, kPayloadResourceType, kPayloadResourceId);
+  const pe::Resource* resource = pe::FindNumericResource(resources, kPayloadResourceType, kPayloadResourceId);
   if (resource == nullptr) {
     *error = path + ": holds no payload (resource type 512, id 301)";
     return false;

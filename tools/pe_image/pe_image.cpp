@@ -263,7 +263,7 @@ bool ReadResources(const Image& image, std::vector<Resource>* resources, std::st
   return Walk(w, 0, 0, Resource());
 }
 
-const Resource* FindResource(const std::vector<Resource>& resources, uint32_t type, uint32_t id) {
+const Resource* FindNumericResource(const std::vector<Resource>& resources, uint32_t type, uint32_t id) {
   for (const Resource& r : resources) {
     if (r.typeName.empty() && r.idName.empty() && r.type == type && r.id == id) return &r;
   }

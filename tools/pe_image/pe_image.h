@@ -65,6 +65,6 @@ bool ReadImportedModules(const Image& image, std::vector<std::string>* modules, 
 // Every resource of the three-level tree (type, name, language).
 bool ReadResources(const Image& image, std::vector<Resource>* resources, std::string* error);
 // The first resource with numeric type and id, or nullptr.
-const Resource* FindResource(const std::vector<Resource>& resources, uint32_t type, uint32_t id);
+const Resource* FindNumericResource(const std::vector<Resource>& resources, uint32_t type, uint32_t id);
 
 }  // namespace pe
