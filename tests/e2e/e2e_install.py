@@ -16,6 +16,7 @@ import signal
 import struct
 import subprocess
 import sys
+import time
 import unittest
 from pathlib import Path
 
@@ -391,6 +392,138 @@ class Installation(unittest.TestCase):
         self.assert_nothing_installed()
 
 
+class Faults(Installation):
+    """The real install.exe against a disk that fills up, a target that cannot be
+    written and damaged payloads: it must say so, end with status 2, and never
+    report success with a wrong file."""
+
+    mounts = ()
+
+    def tearDown(self):
+        self.prefix.stop()
+        for mount in self.mounts:
+            subprocess.run(["umount", str(mount)], stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+        super().tearDown()
+
+    def mount_small_disk(self, size, read_only=False):
+        """A tmpfs of `size` where the install directory goes."""
+        target = self.target()
+        target.mkdir(parents=True, exist_ok=True)
+        options = f"size={size}" + (",ro" if read_only else "")
+        done = subprocess.run(["mount", "-t", "tmpfs", "-o", options, "tmpfs", str(target)],
+                              stdout=subprocess.DEVNULL, stderr=subprocess.PIPE)
+        if done.returncode != 0:
+            self.skipTest("cannot mount a small disk here: " + done.stderr.decode().strip())
+        self.mounts = (target,)
+
+    def run_with_boxes(self, timeout=120):
+        """Runs the silent installation to its end, answering every error box:
+        (exit status, texts of the boxes)."""
+        process = self.start_install()
+        texts = []
+        end = time.monotonic() + timeout
+        while process.poll() is None and time.monotonic() < end:
+            status, out, _ = self.prefix.run(self.driver, "wait", ERROR, "200")
+            if status == 0:
+                texts.append(self.drive("text", ERROR, str(MESSAGE_TEXT)))
+                self.prefix.run(self.driver, "press", ERROR, str(IDOK))
+        return process.wait(10), texts
+
+    def assert_no_shell_registration(self):
+        keys = self.classes()
+        self.assertNotIn("HKEY_CLASSES_ROOT\\Lumivora\\DefaultIcon", keys)
+        self.assertEqual(self.prefix.reg_query(UNINSTALL_KEY), {})
+        self.assert_extensions_untouched()
+
+    def assert_written_files_intact(self):
+        """Every file that is there whole is the product's file, byte for byte."""
+        whole = 0
+        for relative, data in product_files().items():
+            path = self.target(relative)
+            if path.is_file() and path.stat().st_size == len(data):
+                self.assertEqual(path.read_bytes(), data, relative)
+                whole += 1
+        return whole
+
+    def test_fault_disk_fills_during_the_copy(self):
+        self.mount_small_disk("24k")
+        self.options("sSilent=1\n")
+        status, texts = self.run_with_boxes()
+        self.assertEqual(texts, ["Error writing file, the target disk may be full.\r\n\r\nInstallation aborted."
+                                 .replace("\r", "")])
+        self.assertEqual(status, 2)
+        self.assertGreaterEqual(self.assert_written_files_intact(), 1)
+        self.assert_no_shell_registration()
+
+    def test_fault_read_only_target(self):
+        self.mount_small_disk("64k", read_only=True)
+        self.options("sSilent=1\n")
+        status, texts = self.run_with_boxes()
+        self.assertEqual(len(texts), 1, texts)
+        self.assertTrue(texts[0].startswith("Error creating destination file, the target disk may be full. (-1)"))
+        self.assertIn("Filename=" + LONG_MAIN, texts[0])
+        self.assertEqual(status, 2)
+        self.assert_no_shell_registration()
+
+    def damage_payload(self, change):
+        image = bytearray(self.installer.read_bytes())
+        offset, size, _ = find_payload(image)
+        change(image, offset, size)
+        self.installer.write_bytes(image)
+
+    def test_fault_truncated_stream(self):
+        # The length field promises half the stream: it ends early.
+        self.damage_payload(lambda image, offset, size: struct.pack_into("<I", image, offset, (size - 4) // 2))
+        self.options("sSilent=1\n")
+        status, texts = self.run_with_boxes()
+        self.assertEqual(texts, ["Corrupted data. Installation aborted."])
+        self.assertEqual(status, 2)
+        self.assert_no_shell_registration()
+
+    def test_fault_length_field_beyond_the_resource(self):
+        self.damage_payload(lambda image, offset, size: struct.pack_into("<I", image, offset, size))
+        self.options("sSilent=1\n")
+        status, texts = self.run_with_boxes()
+        self.assertEqual(texts, ["Corrupted data. Installation aborted."])
+        self.assertEqual(status, 2)
+        self.assert_nothing_installed()
+
+    def reset_installation(self):
+        """Outside the sweep's runs: no files, no product keys, no group."""
+        self.prefix.run("reg", "delete", "HKEY_CLASSES_ROOT\\Lumivora", "/f")
+        self.prefix.run("reg", "delete", UNINSTALL_KEY, "/f")
+        shutil.rmtree(self.target(), ignore_errors=True)
+        group = self.prefix.start_menu_group()
+        if group:
+            shutil.rmtree(group, ignore_errors=True)
+
+    def test_fault_sweep_of_flipped_payload_bytes(self):
+        pristine = self.installer.read_bytes()
+        offset, size, _ = find_payload(pristine)
+        stream = size - 4
+        runs = int(os.environ.get("LMVR_SWEEP_RUNS", "100"))
+        # Spread over the whole stream, its two header bytes and its checksum included.
+        offsets = sorted({offset + 4 + (i * (stream - 1)) // (runs - 1) for i in range(runs)})
+        self.options("sSilent=1\nsAssoc=0\n")
+        outcomes = {"corData": 0, "identical": 0}
+        for at in offsets:
+            image = bytearray(pristine)
+            image[at] ^= 0x55
+            self.installer.write_bytes(image)
+            self.reset_installation()
+            status, texts = self.run_with_boxes()
+            where = f"byte {at - offset - 4} of the stream"
+            if status == 0:
+                self.assertEqual(texts, [], where)
+                self.assert_files_installed()
+                outcomes["identical"] += 1
+            else:
+                self.assertEqual((status, texts), (2, ["Corrupted data. Installation aborted."]), where)
+                outcomes["corData"] += 1
+        print(f"\nflipped bytes: {len(offsets)} runs, {outcomes['corData']} ended with corData, "
+              f"{outcomes['identical']} installed identical files")
+
+
 def prepare():
     work = work_dir()
     cleanup()
@@ -430,8 +563,11 @@ def main():
     if ARGS.cleanup:
         cleanup()
         return 0
-    suite = unittest.TestSuite(Installation(name) for name in ARGS.cases) if ARGS.cases \
-        else unittest.defaultTestLoader.loadTestsFromTestCase(Installation)
+    classes = (Installation, Faults)
+    if ARGS.cases:
+        suite = unittest.TestSuite(next(c for c in classes if hasattr(c, name))(name) for name in ARGS.cases)
+    else:
+        suite = unittest.TestSuite(unittest.defaultTestLoader.loadTestsFromTestCase(c) for c in classes)
     result = unittest.TextTestRunner(verbosity=2).run(suite)
     return 0 if result.wasSuccessful() else 1
 
