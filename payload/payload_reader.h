@@ -3,8 +3,7 @@
 #pragma once
 #include <stdint.h>
 
-// The compressed bytes go through one input buffer of this size.
-enum { kPayloadChunkSize = 65528 };
+#include "payload/payload_stream.h"
 
 // Finds and locks the payload, starts inflating and reads the archive header into
 // FileCount and ArchiveTotal; BytesRead starts at 0. 0, or -1 after an error box
