@@ -120,12 +120,20 @@ def picture_walk(prefix, screen, driver, pictures):
         ("Lumivora Install - Windows (32-bit)", "1-destination.png", "1"),
         ("License Agreement", "2-licence.png", "1"),
         ("Lumivora Installation", "3-associations.png", "1"),
+        # The copy dialog is gone within a blink; scripts/render-dialogs draws it.
         ("Installation Complete", "5-completion.png", "2"),
     ]
     for title, name, button in steps:
         if prefix.run(driver, "wait", title, "60000")[0] != 0:
             print(f"  no dialog '{title}' appeared")
             break
+        if title == "Installation Complete":
+            # Wine's Program Manager opened the group's folder windows on top of the
+            # dialog; close them, as a user would, before the picture.
+            while prefix.run(driver, "wait", "Lumivora", "300")[0] == 0:
+                prefix.run(driver, "close", "Lumivora")
+                prefix.run(driver, "gone", "Lumivora", "300")
+        prefix.run(driver, "activate", title)
         time.sleep(0.5)  # let it paint
         screen.screenshot(pictures / name)
         print(f"  {pictures / name}")
