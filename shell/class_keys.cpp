@@ -8,6 +8,11 @@
 
 namespace {
 
+// Lumivora\installed, open from the first record to the end of the process: the copy
+// records every file, and opening the key anew for each record cost about as much as
+// the record itself.
+HKEY InstalledKey = nullptr;
+
 // The product key names itself; the installed program finds its class by it.
 void KeepProductKey() {
   HKEY product;
@@ -70,8 +75,15 @@ int QueryClassesValue(const char* key, char* buffer, size_t size) {
 void RecordInstalledFile(const char* path) {
   char record[kPathSize];
   if (RecordNameFor(InstallDirectory, path, record, sizeof record) != 0) return;
-  HKEY installed;
-  if (RegCreateKeyA(HKEY_CLASSES_ROOT, kInstalledKey, &installed) != ERROR_SUCCESS) return;
-  RegSetValueA(installed, record, REG_SZ, "", 0);
-  RegCloseKey(installed);
+  // The kept key may have been deleted since the last record (by another program, say),
+  // and a deleted key takes no subkeys: it is then opened anew, once.
+  for (int attempt = 0; attempt < 2; ++attempt) {
+    if (InstalledKey == nullptr && RegCreateKeyA(HKEY_CLASSES_ROOT, kInstalledKey, &InstalledKey) != ERROR_SUCCESS) {
+      InstalledKey = nullptr;
+      return;
+    }
+    if (RegSetValueA(InstalledKey, record, REG_SZ, "", 0) == ERROR_SUCCESS) return;
+    RegCloseKey(InstalledKey);
+    InstalledKey = nullptr;
+  }
 }
