@@ -46,6 +46,20 @@ void ScanCommandLine(const char* args, bool* autoRun, int* languageIndex, bool* 
   }
 }
 
+const char* ArgumentsAfterProgramName(const char* commandLine) {
+  const char* p = commandLine;
+  if (*p == '"') {
+    // A quoted name ends at its closing quote (or at the end of a line without one).
+    ++p;
+    while (*p != '\0' && *p != '"') ++p;
+    if (*p == '"') ++p;
+  } else {
+    while (static_cast<unsigned char>(*p) > ' ') ++p;
+  }
+  while (*p != '\0' && static_cast<unsigned char>(*p) <= ' ') ++p;
+  return p;
+}
+
 void InstallerDirectoryFromPath(const char* modulePath, char* out, size_t size) {
   size_t end = 0;  // length of the directory part; 0 when there is no separator
   bool driveOnly = false;

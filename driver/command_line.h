@@ -11,6 +11,11 @@ void ScanCommandLine(const char* args, bool* autoRun, int* languageIndex, bool* 
 // any other byte gives -1 (the language stays as it was).
 int LanguageIndexForLetter(char letter);
 
+// The argument part of a process's whole command line: the program name (quoted or
+// not) and the blanks and control characters after it removed, as a C runtime hands
+// it to WinMain.
+const char* ArgumentsAfterProgramName(const char* commandLine);
+
 // The directory part of the executable's path: cut after the last "\", "/" or ":",
 // with a "\" added after a bare drive colon; "" when there is no separator.
 void InstallerDirectoryFromPath(const char* modulePath, char* out, size_t size);

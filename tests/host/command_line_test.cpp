@@ -99,3 +99,12 @@ TEST(InstallerDirectory, ADirectoryThatDoesNotFitIsNone) {
   InstallerDirectoryFromPath("C:\\LONGDIRECTORY\\X.EXE", out, sizeof out);
   EXPECT_STREQ(out, "");
 }
+
+TEST(CommandLine, ArgumentsFollowTheProgramName) {
+  EXPECT_STREQ(ArgumentsAfterProgramName("install.exe -noautorun"), "-noautorun");
+  EXPECT_STREQ(ArgumentsAfterProgramName("\"C:\\My Setup\\install.exe\"  \t -language=G x"), "-language=G x");
+  EXPECT_STREQ(ArgumentsAfterProgramName("\"C:\\a b\\install.exe\"-noautorun"), "-noautorun");
+  EXPECT_STREQ(ArgumentsAfterProgramName("install.exe"), "");
+  EXPECT_STREQ(ArgumentsAfterProgramName("\"unterminated"), "");
+  EXPECT_STREQ(ArgumentsAfterProgramName(""), "");
+}
