@@ -59,8 +59,7 @@ void RegisterWithShell(bool associate) {
 // Starts the installed program by its short path without waiting for it.
 void StartInstalledProgram() {
   char path[kPathSize];
-  DWORD length = GetShortPathNameA(MainProgramPath, path, sizeof path);
-  if (length == 0 || length >= sizeof path) CopyBounded(path, sizeof path, MainProgramPath);
+  ShortProgramPath(path);
   WinExec(path, SW_SHOWNORMAL);
 }
 

@@ -4,14 +4,6 @@
 #include "driver/installer_state.h"
 #include "shell/progman_commands.h"
 
-DWORD ProgmanInstance = 0;
-HSZ ProgmanService = nullptr;
-const char* ProgmanServiceName = kProgmanService;
-
-namespace {
-
-enum { kCommandTimeoutMs = 10000 };
-
 // Program Manager cannot take a path with blanks, so every path it is given is the
 // short form of the program's path; the long form serves when there is no short
 // form or it does not fit.
@@ -19,6 +11,14 @@ void ShortProgramPath(char* out) {
   DWORD length = GetShortPathNameA(MainProgramPath, out, kPathSize);
   if (length == 0 || length >= kPathSize) CopyBounded(out, kPathSize, MainProgramPath);
 }
+
+DWORD ProgmanInstance = 0;
+HSZ ProgmanService = nullptr;
+const char* ProgmanServiceName = kProgmanService;
+
+namespace {
+
+enum { kCommandTimeoutMs = 10000 };
 
 // One synchronous execute transaction; DDEML keeps this thread's messages flowing
 // while it waits. 0 when the server accepted the command.

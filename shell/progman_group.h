@@ -21,6 +21,10 @@ extern const char* ProgmanServiceName;
 // message; everything obtained is released before it returns.
 int CreateProgramGroup();
 
+// The short (8.3) form of MainProgramPath into `out` (kPathSize bytes), or the long
+// form when there is no short one or it does not fit.
+void ShortProgramPath(char* out);
+
 // Sends one AddItem command for a document in the program's directory, composed in
 // `command` (kProgmanCommandSize bytes) from `prefix`, the program's directory,
 // `fileName`, `labelPiece` and the program's short path. 0 when the server accepted
