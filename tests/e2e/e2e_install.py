@@ -370,17 +370,6 @@ class Installation(unittest.TestCase):
         self.assertEqual(self.prefix.reg_query(UNINSTALL_KEY), {})
         self.assertNotIn("HKEY_CLASSES_ROOT\\Lumivora\\DefaultIcon", self.classes())
 
-    def test_corrupt_payload(self):
-        image = bytearray(self.installer.read_bytes())
-        offset, size, _ = find_payload(image)
-        image[offset + size // 2] ^= 0xFF
-        self.installer.write_bytes(image)
-        self.options("sSilent=1\n")
-        process = self.start_install()
-        self.assert_error_box("Corrupted data. Installation aborted.")
-        self.assertEqual(process.wait(60), 2)
-        self.assertEqual(self.prefix.reg_query(UNINSTALL_KEY), {})
-
     def test_missing_payload(self):
         image = bytearray(self.installer.read_bytes())
         _, _, type_entry = find_payload(image)
