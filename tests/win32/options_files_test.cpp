@@ -44,16 +44,6 @@ long WINAPI ShortHwrite(HFILE file, LPCCH buffer, long count) {
 
 }  // namespace
 
-TEST_F(OptionsFilesTest, LoadsTheFileNextToTheInstaller) {
-  ASSERT_TRUE(WriteFileBytes(Ini(), "sSilent=0\r\n  sAssoc=256\r\n[Setup]\r\nsDefPathNT=C:\\Apps\\Lumivora\r\nkeep=a=b"));
-  LoadInstallerOptions();
-  ASSERT_EQ(VariableCount, 4);
-  EXPECT_STREQ(FindVariable("sSilent"), "0");
-  EXPECT_STREQ(FindVariable("sAssoc"), "256");
-  EXPECT_STREQ(FindVariable("sDefPathNT"), "C:\\Apps\\Lumivora");
-  EXPECT_STREQ(FindVariable("keep"), "a=b");
-}
-
 TEST_F(OptionsFilesTest, AReadOnlyOptionsFileStillSteersTheInstallation) {
   ASSERT_TRUE(WriteFileBytes(Ini(), "sSilent=1\n"));
   ASSERT_TRUE(SetFileAttributesA(Ini().c_str(), FILE_ATTRIBUTE_READONLY));
@@ -71,22 +61,6 @@ TEST_F(OptionsFilesTest, AMissingOrEmptyFileLeavesTheListEmpty) {
   EXPECT_FALSE(FileExists(Opt()));
 }
 
-TEST_F(OptionsFilesTest, WritesTheListAndRecordsIt) {
-  ASSERT_TRUE(WriteFileBytes(Ini(), "sSilent=1\n"));
-  LoadInstallerOptions();
-  LanguageIndex = 1;
-  AddLanguageVariable();
-  WriteOptionsFile();
-  std::string bytes;
-  ASSERT_TRUE(ReadFileBytes(Opt(), &bytes));
-  const char expected[] = "\x02\x00sSilent\0001\000prefLanguage\00071\000";
-  EXPECT_EQ(bytes, std::string(expected, sizeof expected - 1));
-  EXPECT_TRUE(Recorded("lmvr.opt"));
-  std::string value = "unset";
-  EXPECT_TRUE(ReadDefaultValue(HKEY_CLASSES_ROOT, "Lumivora\\installed\\lmvr.opt", &value));
-  EXPECT_EQ(value, "");
-}
-
 TEST_F(OptionsFilesTest, GermanWithoutOptionsFileHandsOnTheLanguageOnly) {
   LoadInstallerOptions();
   LanguageIndex = 1;
@@ -97,17 +71,6 @@ TEST_F(OptionsFilesTest, GermanWithoutOptionsFileHandsOnTheLanguageOnly) {
   ASSERT_TRUE(ReadFileBytes(Opt(), &bytes));
   EXPECT_EQ(bytes, std::string("\x01\x00prefLanguage\00071\000", 18));
   EXPECT_TRUE(Recorded("lmvr.opt"));
-}
-
-TEST_F(OptionsFilesTest, AnExistingOptionsFileIsLeftUntouched) {
-  ASSERT_TRUE(WriteFileBytes(Opt(), "old settings"));
-  ASSERT_TRUE(WriteFileBytes(Ini(), "sSilent=1\n"));
-  LoadInstallerOptions();
-  WriteOptionsFile();
-  std::string bytes;
-  ASSERT_TRUE(ReadFileBytes(Opt(), &bytes));
-  EXPECT_EQ(bytes, "old settings");
-  EXPECT_FALSE(Recorded("lmvr.opt"));
 }
 
 TEST_F(OptionsFilesTest, AFailedWriteLeavesNoTruncatedFileAndNoRecord) {
