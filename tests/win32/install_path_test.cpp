@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <vector>
+
 #include "common/bounded_text.h"
 #include "driver/installer_state.h"
 #include "test_support.h"
@@ -16,33 +18,38 @@ void SetInstallDirectory(const std::string& path) {
 
 }  // namespace
 
-TEST(CreateInstallPath, CreatesEveryLevelAndStripsLeadingBlanks) {
+TEST(CreateInstallPath, CreatesEveryLevelOfWhatItIsGiven) {
   ScratchDir dir("levels");
-  SetInstallDirectory(" \t " + dir.path() + "\\Program Files\\Lumivora ");
-  EXPECT_EQ(CreateInstallPath(), 0);
-  EXPECT_EQ(std::string(InstallDirectory), dir.path() + "\\Program Files\\Lumivora ");  // trailing blank kept
-  EXPECT_TRUE(DirectoryExists(dir / "Program Files"));
-  EXPECT_TRUE(DirectoryExists(dir / "Program Files\\Lumivora"));
-  EXPECT_EQ(CreateInstallPath(), 0);  // a second run finds every level there
-}
-
-TEST(CreateInstallPath, ForwardSlashesAndATrailingSeparator) {
-  ScratchDir dir("slashes");
-  SetInstallDirectory(dir.path() + "/a/b\\c/");
-  EXPECT_EQ(CreateInstallPath(), 0);
-  EXPECT_TRUE(DirectoryExists(dir / "a\\b\\c"));
-}
-
-TEST(CreateInstallPath, ARelativeNameIsCreatedBelowTheCurrentDirectory) {
-  ScratchDir dir("relative");
+  const std::string d = dir.path();
   char previous[MAX_PATH];
   GetCurrentDirectoryA(sizeof previous, previous);
-  ASSERT_TRUE(SetCurrentDirectoryA(dir.path().c_str()));
-  SetInstallDirectory("Lumivora\\Sub");
-  EXPECT_EQ(CreateInstallPath(), 0);
+  ASSERT_TRUE(SetCurrentDirectoryA(d.c_str()));
+  const struct {
+    std::string given;
+    std::string kept;                // InstallDirectory afterwards
+    std::vector<std::string> made;  // below the scratch folder
+  } cases[] = {
+      // Leading blanks are stripped, a trailing one is kept.
+      {" \t " + d + "\\Program Files\\Lumivora ", d + "\\Program Files\\Lumivora ",
+       {"Program Files", "Program Files\\Lumivora"}},
+      {d + "/a/b\\c/", d + "/a/b\\c/", {"a\\b\\c"}},
+      // Below the current directory, and never replaced by the full form.
+      {"Lumivora\\Sub", "Lumivora\\Sub", {"Lumivora\\Sub"}},
+      // Empty means the current directory.
+      {"  ", "", {}},
+      // A drive that does not exist still resolves.
+      {"Q:\\Nowhere\\Lumivora", "Q:\\Nowhere\\Lumivora", {}},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE("'" + c.given + "'");
+    SetInstallDirectory(c.given);
+    EXPECT_EQ(CreateInstallPath(), 0);
+    EXPECT_EQ(std::string(InstallDirectory), c.kept);
+    for (const std::string& made : c.made) EXPECT_TRUE(DirectoryExists(dir / made)) << made;
+    EXPECT_EQ(CreateInstallPath(), 0) << "a second run finds every level there";
+  }
   SetCurrentDirectoryA(previous);
-  EXPECT_TRUE(DirectoryExists(dir / "Lumivora\\Sub"));
-  EXPECT_EQ(std::string(InstallDirectory), "Lumivora\\Sub");  // never replaced by the full form
+  EXPECT_FALSE(DirectoryExists("Q:\\Nowhere"));
 }
 
 TEST(CreateInstallPath, AFullPathOf260CharactersIsRefusedAndNothingIsCreated) {
@@ -61,16 +68,4 @@ TEST(CreateInstallPath, AFullPathOf260CharactersIsRefusedAndNothingIsCreated) {
   EXPECT_EQ(CreateInstallPath(), 1);
   SetCurrentDirectoryA(previous);
   EXPECT_FALSE(DirectoryExists(dir / "first"));
-}
-
-TEST(CreateInstallPath, EmptyMeansTheCurrentDirectory) {
-  SetInstallDirectory("  ");
-  EXPECT_EQ(CreateInstallPath(), 0);
-  EXPECT_STREQ(InstallDirectory, "");
-}
-
-TEST(CreateInstallPath, AMissingDriveStillResolves) {
-  SetInstallDirectory("Q:\\Nowhere\\Lumivora");
-  EXPECT_EQ(CreateInstallPath(), 0);
-  EXPECT_FALSE(DirectoryExists("Q:\\Nowhere"));
 }
