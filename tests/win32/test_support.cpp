@@ -124,60 +124,6 @@ std::vector<std::string> SubkeyNames(HKEY root, const std::string& path) {
   return names;
 }
 
-bool RunProcess(const std::string& commandLine, std::string* output, DWORD* exitCode, DWORD timeoutMs) {
-  SECURITY_ATTRIBUTES sa = {sizeof sa, nullptr, TRUE};
-  HANDLE readEnd, writeEnd;
-  if (!CreatePipe(&readEnd, &writeEnd, &sa, 0)) return false;
-  SetHandleInformation(readEnd, HANDLE_FLAG_INHERIT, 0);
-  STARTUPINFOA si = {};
-  si.cb = sizeof si;
-  si.dwFlags = STARTF_USESTDHANDLES;
-  si.hStdOutput = writeEnd;
-  si.hStdError = writeEnd;
-  si.hStdInput = GetStdHandle(STD_INPUT_HANDLE);
-  PROCESS_INFORMATION pi = {};
-  std::string line = commandLine;
-  BOOL started = CreateProcessA(nullptr, &line[0], nullptr, nullptr, TRUE, 0, nullptr, nullptr, &si, &pi);
-  CloseHandle(writeEnd);
-  if (!started) {
-    CloseHandle(readEnd);
-    return false;
-  }
-  output->clear();
-  char buf[4096];
-  DWORD got = 0;
-  DWORD start = GetTickCount();
-  bool inTime = true;
-  for (;;) {
-    DWORD available = 0;
-    if (!PeekNamedPipe(readEnd, nullptr, 0, nullptr, &available, nullptr)) break;  // writer gone
-    if (available > 0) {
-      if (!ReadFile(readEnd, buf, sizeof buf, &got, nullptr) || got == 0) break;
-      output->append(buf, got);
-      continue;
-    }
-    if (WaitForSingleObject(pi.hProcess, 20) == WAIT_OBJECT_0) {
-      // Drain what is left, then stop.
-      while (PeekNamedPipe(readEnd, nullptr, 0, nullptr, &available, nullptr) && available > 0 &&
-             ReadFile(readEnd, buf, sizeof buf, &got, nullptr) && got > 0) {
-        output->append(buf, got);
-      }
-      break;
-    }
-    if (GetTickCount() - start > timeoutMs) {
-      TerminateProcess(pi.hProcess, 255);
-      inTime = false;
-      break;
-    }
-  }
-  WaitForSingleObject(pi.hProcess, 5000);
-  GetExitCodeProcess(pi.hProcess, exitCode);
-  CloseHandle(readEnd);
-  CloseHandle(pi.hThread);
-  CloseHandle(pi.hProcess);
-  return inTime;
-}
-
 std::string WindowText(HWND window) {
   char text[4096];
   int n = GetWindowTextA(window, text, sizeof text);

@@ -1,5 +1,5 @@
 // Helpers shared by the Windows-side tests: scratch folders, registry clean-up and
-// read-back, files, child processes, message-box capture and import patching.
+// read-back, files, message-box capture and import patching.
 #pragma once
 #include <windows.h>
 
@@ -38,11 +38,6 @@ bool KeyExists(HKEY root, const std::string& path);
 bool ReadDefaultValue(HKEY root, const std::string& path, std::string* value);
 bool ReadNamedValue(HKEY root, const std::string& path, const std::string& name, std::string* value);
 std::vector<std::string> SubkeyNames(HKEY root, const std::string& path);
-
-// Runs a command line, waits up to `timeoutMs`, collects standard output and error.
-// False when it could not be started or did not end in time (it is then killed).
-bool RunProcess(const std::string& commandLine, std::string* output, DWORD* exitCode,
-                DWORD timeoutMs = 60000);
 
 // Records every top-level dialog (message boxes included) that is activated on this
 // thread while it lives: its caption and the text of its static control 0xFFFF.
