@@ -2,112 +2,73 @@
 // preset directory, and the ways out.
 #include <gtest/gtest.h>
 
+#include <optional>
 #include <string>
 
 #include "dialog_driver.h"
 #include "dialogs/install_dialogs.h"
+#include "test_support.h"
 
 using namespace dialog_driver;
 
-namespace {
-
-// Opens the destination dialog, records what it shows, runs `act` and returns the result.
-struct Shown {
-  std::string title, field, sizeLine;
-  int focus = 0;
-};
-
-Outcome OpenDestination(Shown* shown, const Step& act) {
-  return RunDialog(kDestinationTemplate, DestinationDialogProc, {[=](HWND dialog) {
-                     char title[256];
-                     GetWindowTextA(dialog, title, sizeof title);
-                     shown->title = title;
-                     shown->field = ItemText(dialog, kPathField);
-                     shown->sizeLine = ItemText(dialog, kSizeLine);
-                     shown->focus = FocusId(dialog);
-                     act(dialog);
-                   }});
-}
-
-Step TypeAndInstall(const std::string& text) {
-  return [text](HWND dialog) {
-    SetDlgItemTextA(dialog, kPathField, text.c_str());
-    Click(dialog, IDOK);
+TEST(DestinationDialog, ShowsTheDirectoryAndTakesTheFieldOnInstallOnly) {
+  InstallerFixture installer;
+  const std::string kDefault = "C:\\Program Files\\Lumivora";
+  const std::string longTyped = "C:\\" + std::string(300, 'x');
+  const std::string longPreset = "D:\\" + std::string(400, 'p');
+  const Step install = [](HWND dialog) { Click(dialog, IDOK); };
+  const Step enter = [](HWND dialog) { PressKey(dialog, VK_RETURN); };
+  const std::vector<WayOut> leave = WaysToLeave();
+  // The rows run in order on one installer state: each opening shows what the rows
+  // before it left in InstallDirectory.
+  const struct {
+    const char* name;
+    uint32_t archiveTotal;
+    const char* kilobytes;                    // as the size line shows them
+    std::string preset;                       // sDefPathNT, "" for none
+    std::optional<std::string> typed;         // put in the field before leaving
+    Step leave;
+    int result;
+    std::string field, taken;  // what the field showed, InstallDirectory afterwards
+  } cases[] = {
+      {"enter", 4080498, "3984", "", std::nullopt, enter, 0, kDefault, kDefault},
+      {"less than 1K counts as none", 1023, "0", "", "D:\\Viewer", install, 0, kDefault, "D:\\Viewer"},
+      {"typed too long: cut", 4096, "4", "", longTyped, install, 0, "D:\\Viewer", longTyped.substr(0, 259)},
+      // No check here: the directory step checks what was typed.
+      {"blanks", 4096, "4", "", "  E:\\with blanks ", install, 0, longTyped.substr(0, 259), "  E:\\with blanks "},
+      {leave[0].name, 4096, "4", "", "F:\\Not\\Taken", leave[0].leave, -1, "  E:\\with blanks ", "  E:\\with blanks "},
+      {leave[1].name, 4096, "4", "", "F:\\Not\\Taken", leave[1].leave, -1, "  E:\\with blanks ", "  E:\\with blanks "},
+      {leave[2].name, 4096, "4", "", "F:\\Not\\Taken", leave[2].leave, -1, "  E:\\with blanks ", "  E:\\with blanks "},
+      {"empty", 4096, "4", "", "", install, 0, "  E:\\with blanks ", ""},
+      // The administrator's directory is shown at every opening, also when the dialog
+      // is reopened after the directory could not be made, and cut when too long.
+      {"preset", 4096, "4", "D:\\Apps\\Lumivora", "E:\\Typed", install, 0, "D:\\Apps\\Lumivora", "E:\\Typed"},
+      {"preset again", 4096, "4", "D:\\Apps\\Lumivora", std::nullopt, leave[0].leave, -1, "D:\\Apps\\Lumivora",
+       "D:\\Apps\\Lumivora"},
+      {"preset too long", 4096, "4", longPreset, std::nullopt, install, 0, longPreset.substr(0, 259),
+       longPreset.substr(0, 259)},
   };
-}
-
-}  // namespace
-
-TEST(DestinationDialog, ShowsTitleDirectoryAndSizeAndEnterInstalls) {
-  InstallerFixture installer;
-  ArchiveTotal = 4080498;
-  Shown shown;
-  Outcome outcome = OpenDestination(&shown, [](HWND dialog) { PressKey(dialog, VK_RETURN); });
-  EXPECT_EQ(outcome.result, 0);
-  EXPECT_TRUE(outcome.shown);
-  EXPECT_EQ(shown.title, "Lumivora Install - Windows (32-bit)");
-  EXPECT_EQ(shown.field, "C:\\Program Files\\Lumivora");
-  EXPECT_EQ(shown.sizeLine, "The installed files will occupy 3984K on your disk.");
-  EXPECT_EQ(shown.focus, kPathField);
-  EXPECT_STREQ(InstallDirectory, "C:\\Program Files\\Lumivora");
-
-  // Less than one kilobyte counts as none.
-  ArchiveTotal = 1023;
-  outcome = OpenDestination(&shown, TypeAndInstall("D:\\Viewer"));
-  EXPECT_EQ(outcome.result, 0);
-  EXPECT_EQ(shown.sizeLine, "The installed files will occupy 0K on your disk.");
-  EXPECT_STREQ(InstallDirectory, "D:\\Viewer");
-}
-
-TEST(DestinationDialog, InstallTakesTheFieldAsTypedCutTo259Characters) {
-  InstallerFixture installer;
-  const std::string longPath = "C:\\" + std::string(300, 'x');
-  Shown shown;
-  EXPECT_EQ(OpenDestination(&shown, TypeAndInstall(longPath)).result, 0);
-  EXPECT_EQ(std::string(InstallDirectory), longPath.substr(0, 259));
-
-  // No check here: blanks and an empty field are taken as they are.
-  EXPECT_EQ(OpenDestination(&shown, TypeAndInstall("  E:\\with blanks ")).result, 0);
-  EXPECT_STREQ(InstallDirectory, "  E:\\with blanks ");
-  EXPECT_EQ(OpenDestination(&shown, TypeAndInstall("")).result, 0);
-  EXPECT_STREQ(InstallDirectory, "");
-}
-
-TEST(DestinationDialog, PresetDirectoryIsAppliedOnEveryOpening) {
-  InstallerFixture installer;
-  installer.SetVariable("sDefPathNT", "D:\\Apps\\Lumivora");
-  Shown shown;
-  EXPECT_EQ(OpenDestination(&shown, TypeAndInstall("E:\\Typed")).result, 0);
-  EXPECT_EQ(shown.field, "D:\\Apps\\Lumivora");
-  EXPECT_STREQ(InstallDirectory, "E:\\Typed");
-
-  // Reopened after the directory could not be made: the preset again, not the typed text.
-  EXPECT_EQ(OpenDestination(&shown, [](HWND dialog) { Click(dialog, IDCANCEL); }).result, -1);
-  EXPECT_EQ(shown.field, "D:\\Apps\\Lumivora");
-  EXPECT_STREQ(InstallDirectory, "D:\\Apps\\Lumivora");
-}
-
-TEST(DestinationDialog, OverlongPresetIsCutToTheDirectoryBuffer) {
-  InstallerFixture installer;
-  const std::string preset = "D:\\" + std::string(400, 'p');
-  installer.SetVariable("sDefPathNT", preset);
-  Shown shown;
-  EXPECT_EQ(OpenDestination(&shown, [](HWND dialog) { Click(dialog, IDOK); }).result, 0);
-  EXPECT_EQ(shown.field, preset.substr(0, 259));
-  EXPECT_EQ(std::string(InstallDirectory), preset.substr(0, 259));
-}
-
-TEST(DestinationDialog, ExitEscapeAndCloseBoxLeaveTheDirectoryAlone) {
-  InstallerFixture installer;
-  for (const WayOut& way : WaysToLeave()) {
-    SCOPED_TRACE(way.name);
-    Step leave = way.leave;
-    Outcome outcome = RunDialog(kDestinationTemplate, DestinationDialogProc, {[leave](HWND dialog) {
-                                  SetDlgItemTextA(dialog, kPathField, "F:\\Not\\Taken");
-                                  leave(dialog);
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    ArchiveTotal = c.archiveTotal;
+    installer.ClearVariables();
+    if (!c.preset.empty()) installer.SetVariable("sDefPathNT", c.preset);
+    std::string title, field, sizeLine;
+    int focus = 0;
+    Outcome outcome = RunDialog(kDestinationTemplate, DestinationDialogProc, {[&](HWND dialog) {
+                                  title = testing_support::WindowText(dialog);
+                                  field = ItemText(dialog, kPathField);
+                                  sizeLine = ItemText(dialog, kSizeLine);
+                                  focus = FocusId(dialog);
+                                  if (c.typed) SetDlgItemTextA(dialog, kPathField, c.typed->c_str());
+                                  c.leave(dialog);
                                 }});
-    EXPECT_EQ(outcome.result, way.result);
+    EXPECT_EQ(outcome.result, c.result);
     EXPECT_FALSE(outcome.stuck);
-    EXPECT_STREQ(InstallDirectory, "C:\\Program Files\\Lumivora");
+    EXPECT_EQ(title, "Lumivora Install - Windows (32-bit)");
+    EXPECT_EQ(field, c.field);
+    EXPECT_EQ(sizeLine, std::string("The installed files will occupy ") + c.kilobytes + "K on your disk.");
+    EXPECT_EQ(focus, kPathField);
+    EXPECT_EQ(std::string(InstallDirectory), c.taken);
   }
 }

@@ -23,7 +23,7 @@ namespace dialog_driver {
 // What became of one dialog.
 struct Outcome {
   int result = 0;       // what ShowInstallDialog returned
-  bool shown = false;   // the dialog was activated on the screen
+  bool shown = false;   // the dialog became visible, so that the steps could run
   bool stuck = false;   // the steps ran out and the driver had to end it
 };
 
@@ -37,12 +37,29 @@ enum { kStuckResult = 0x5EED };
 // value. Restored at the end.
 class InstallerFixture {
  public:
-  InstallerFixture();
-  ~InstallerFixture();
-  // Appends a variable; the texts are kept alive by the fixture.
-  void SetVariable(const std::string& name, const std::string& value);
+  InstallerFixture() {
+    ResetInstallerState();
+    ArchiveTotal = 0;
+    InstallerInstance = GetModuleHandleA(nullptr);
+    EXPECT_EQ(AllocateVariableList(), 0);
+  }
+  ~InstallerFixture() {
+    ReleaseVariableList();
+    ResetInstallerState();
+    ArchiveTotal = 0;
+  }
+  // Appends a variable. The list keeps pointers: the texts live in a std::list, whose
+  // nodes never move.
+  void SetVariable(const std::string& name, const std::string& value) {
+    char* n = &texts_.emplace_back(name)[0];
+    char* v = &texts_.emplace_back(value)[0];
+    ASSERT_EQ(AppendVariable(n, v), 0);
+  }
   // Empties the list (a new one is allocated).
-  void ClearVariables();
+  void ClearVariables() {
+    ReleaseVariableList();
+    EXPECT_EQ(AllocateVariableList(), 0);
+  }
 
  private:
   std::list<std::string> texts_;
@@ -70,17 +87,6 @@ inline bool IsDialogWindow(HWND window) {
   return std::strcmp(cls, "#32770") == 0 && GetParent(window) == nullptr;
 }
 
-inline LRESULT CALLBACK WatchActivation(int code, WPARAM wParam, LPARAM lParam) {
-  if (code == HCBT_ACTIVATE && current != nullptr) {
-    HWND window = reinterpret_cast<HWND>(wParam);
-    if (IsDialogWindow(window)) {
-      current->dialog = window;
-      current->shown = true;
-    }
-  }
-  return CallNextHookEx(nullptr, code, wParam, lParam);
-}
-
 inline BOOL CALLBACK FindShownDialog(HWND window, LPARAM found) {
   if (!IsDialogWindow(window) || !IsWindowVisible(window)) return TRUE;
   *reinterpret_cast<HWND*>(found) = window;
@@ -90,9 +96,10 @@ inline BOOL CALLBACK FindShownDialog(HWND window, LPARAM found) {
 inline void CALLBACK Tick(HWND, UINT, UINT_PTR, DWORD) {
   Driving* d = current;
   if (d == nullptr) return;
-  // Should the activation not have been seen, the visible dialog of this thread is it.
+  // The visible dialog of this thread is the one being run.
   if (d->dialog == nullptr) EnumThreadWindows(GetCurrentThreadId(), FindShownDialog, reinterpret_cast<LPARAM>(&d->dialog));
   if (d->dialog == nullptr || !IsWindow(d->dialog) || !IsWindowVisible(d->dialog)) return;
+  d->shown = true;
   if (d->next < d->steps.size()) {
     Step step = d->steps[d->next++];
     step(d->dialog);
@@ -113,12 +120,10 @@ inline Outcome RunDialog(int baseId, DLGPROC procedure, std::vector<Step> steps)
   detail::Driving driving;
   driving.steps = std::move(steps);
   detail::current = &driving;
-  HHOOK hook = SetWindowsHookExA(WH_CBT, detail::WatchActivation, nullptr, GetCurrentThreadId());
   UINT_PTR timer = SetTimer(nullptr, 0, detail::kTickMs, detail::Tick);
   Outcome outcome;
   outcome.result = ShowInstallDialog(InstallerInstance, baseId, nullptr, procedure);
   KillTimer(nullptr, timer);
-  UnhookWindowsHookEx(hook);
   detail::current = nullptr;
   outcome.shown = driving.shown;
   outcome.stuck = driving.stuck;
@@ -179,33 +184,6 @@ inline int FocusId(HWND dialog) {
   HWND focus = GetFocus();
   if (focus == nullptr || GetParent(focus) != dialog) return 0;
   return GetDlgCtrlID(focus);
-}
-
-inline InstallerFixture::InstallerFixture() {
-  ResetInstallerState();
-  ArchiveTotal = 0;
-  InstallerInstance = GetModuleHandleA(nullptr);
-  EXPECT_EQ(AllocateVariableList(), 0);
-}
-
-inline InstallerFixture::~InstallerFixture() {
-  ReleaseVariableList();
-  ResetInstallerState();
-  ArchiveTotal = 0;
-}
-
-inline void InstallerFixture::SetVariable(const std::string& name, const std::string& value) {
-  // The list keeps pointers: the texts live in a std::list, whose nodes never move.
-  texts_.push_back(name);
-  char* n = &texts_.back()[0];
-  texts_.push_back(value);
-  char* v = &texts_.back()[0];
-  ASSERT_EQ(AppendVariable(n, v), 0);
-}
-
-inline void InstallerFixture::ClearVariables() {
-  ReleaseVariableList();
-  EXPECT_EQ(AllocateVariableList(), 0);
 }
 
 }  // namespace dialog_driver
