@@ -69,7 +69,6 @@ class DdeTestServer {
       SetEvent(self->ready_);
       return 1;
     }
-    self->instance_ = instance;
     HSZ name = DdeCreateStringHandleA(instance, self->service_.c_str(), CP_WINANSI);
     self->name_ = name;
     self->registered_ = name != nullptr && DdeNameService(instance, name, nullptr, DNS_REGISTER) != nullptr;
@@ -117,7 +116,6 @@ class DdeTestServer {
   HANDLE ready_ = nullptr;
   HANDLE thread_ = nullptr;
   DWORD threadId_ = 0;
-  DWORD instance_ = 0;
   HSZ name_ = nullptr;
   volatile bool registered_ = false;
   mutable std::mutex mutex_;

@@ -4,6 +4,7 @@
 #include <shlobj.h>
 
 #include <algorithm>
+#include <optional>
 #include <set>
 #include <string>
 #include <vector>
@@ -89,7 +90,7 @@ class ProgmanGroupTest : public ::testing::Test {
 DWORD testThread = 0;
 std::string releaseLog;
 int transactions = 0;
-void* originals[5] = {};
+void* originals[4] = {};
 
 BOOL WINAPI LoggingDisconnect(HCONV conversation) {
   if (GetCurrentThreadId() == testThread) releaseLog += "D";
@@ -213,33 +214,29 @@ bool SameText(const std::string& a, const std::string& b) { return lstrcmpiA(a.c
 
 }  // namespace
 
-TEST_F(ProgmanGroupTest, SendsTheTenCommandsInOrderWithTheShortPathOnly) {
+// The ten commands in order, with the short path only; a refused required command
+// ends the group there, a refused clean-up command does not.
+TEST_F(ProgmanGroupTest, SendsTheTenCommandsAndARefusedRequiredOneEndsTheGroup) {
   DdeTestServer server(service_);
   ASSERT_TRUE(server.running());
-  EXPECT_EQ(CreateProgramGroup(), 0);
-  std::vector<std::string> got = server.commands();
-  EXPECT_EQ(got, ExpectedCommands(shortPath_));
-  for (const std::string& command : got) EXPECT_EQ(command.find("Program Files"), std::string::npos) << command;
-  EXPECT_EQ(DisconnectsSeen(server), 1);
-  EXPECT_EQ(ProgmanInstance, 0u);
-  EXPECT_EQ(ProgmanService, nullptr);
-}
-
-TEST_F(ProgmanGroupTest, ARefusedRequiredCommandEndsTheGroupAndIgnoredOnesDoNot) {
-  DdeTestServer server(service_);
-  ASSERT_TRUE(server.running());
-  std::vector<std::string> all = ExpectedCommands(shortPath_);
-  for (int required : {2, 7, 8, 9, 10}) {
+  const std::vector<std::string> all = ExpectedCommands(shortPath_);
+  const struct {
+    std::vector<int> refused;
+    int result;
+    size_t sent;
+  } cases[] = {
+      {{}, 0, 10}, {{2}, -1, 2}, {{7}, -1, 7}, {{8}, -1, 8}, {{9}, -1, 9}, {{10}, -1, 10}, {{1, 3, 4, 5, 6}, 0, 10},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE("refused: " + ::testing::PrintToString(c.refused));
     server.Reset();
-    server.Refuse(required);
-    EXPECT_EQ(CreateProgramGroup(), -1) << "refused command " << required;
-    EXPECT_EQ(server.commands(), FirstOf(all, required)) << "refused command " << required;
-    EXPECT_EQ(DisconnectsSeen(server), 1) << "refused command " << required;
+    for (int number : c.refused) server.Refuse(number);
+    EXPECT_EQ(CreateProgramGroup(), c.result);
+    EXPECT_EQ(server.commands(), FirstOf(all, c.sent));
+    EXPECT_EQ(DisconnectsSeen(server), 1);
+    EXPECT_EQ(ProgmanInstance, 0u);
+    EXPECT_EQ(ProgmanService, nullptr);
   }
-  server.Reset();
-  for (int ignored : {1, 3, 4, 5, 6}) server.Refuse(ignored);
-  EXPECT_EQ(CreateProgramGroup(), 0);
-  EXPECT_EQ(server.commands(), all);
 }
 
 TEST_F(ProgmanGroupTest, EveryWayOutReleasesWhatItObtainedInReverseOrder) {
@@ -254,49 +251,47 @@ TEST_F(ProgmanGroupTest, EveryWayOutReleasesWhatItObtainedInReverseOrder) {
   originals[2] = uninitialize.original();
   originals[3] = transaction.original();
 
-  auto run = [](int* result) {
+  const struct {
+    const char* way;
+    const char* failing;  // the DDEML function made to fail, or nullptr
+    void* replacement;
+    bool server;  // our server answers (refusing command `refused`, 0 for none), or none does
+    int refused;
+    int result;
+    const char* released;  // Disconnect, FreeStringHandle, Uninitialize, in call order
+    int transactions;
+  } cases[] = {
+      {"no DDEML instance", "DdeInitializeA", reinterpret_cast<void*>(&FailingInitialize), false, 0, -1, "", 0},
+      {"no service name", "DdeCreateStringHandleA", reinterpret_cast<void*>(&FailingCreateStringHandle), false, 0,
+       -1, "U", 0},
+      {"no server answers", nullptr, nullptr, false, 0, -1, "FU", 0},
+      {"a command refused", nullptr, nullptr, true, 2, -1, "DFU", 2},
+      {"the whole group", nullptr, nullptr, true, 0, 0, "DFU", 10},
+  };
+  std::optional<DdeTestServer> server;
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.way);
+    std::optional<ImportPatch> failing;
+    if (c.failing != nullptr) {
+      failing.emplace("user32.dll", c.failing, c.replacement);
+      ASSERT_TRUE(failing->ok());
+    }
+    if (c.server && !server) {
+      server.emplace(service_);
+      ASSERT_TRUE(server->running());
+    }
+    if (server) {
+      server->Reset();
+      server->Refuse(c.refused);
+    }
     releaseLog.clear();
     transactions = 0;
-    *result = CreateProgramGroup();
+    EXPECT_EQ(CreateProgramGroup(), c.result);
+    EXPECT_EQ(releaseLog, c.released);
+    EXPECT_EQ(transactions, c.transactions);
     EXPECT_EQ(ProgmanInstance, 0u);
     EXPECT_EQ(ProgmanService, nullptr);
-  };
-  int result = 0;
-  {
-    ImportPatch failing("user32.dll", "DdeInitializeA", reinterpret_cast<void*>(&FailingInitialize));
-    ASSERT_TRUE(failing.ok());
-    run(&result);
-    EXPECT_EQ(result, -1);
-    EXPECT_EQ(releaseLog, "");
-    EXPECT_EQ(transactions, 0);
   }
-  {
-    ImportPatch failing("user32.dll", "DdeCreateStringHandleA", reinterpret_cast<void*>(&FailingCreateStringHandle));
-    ASSERT_TRUE(failing.ok());
-    run(&result);
-    EXPECT_EQ(result, -1);
-    EXPECT_EQ(releaseLog, "U");
-    EXPECT_EQ(transactions, 0);
-  }
-  // No server answers this name.
-  run(&result);
-  EXPECT_EQ(result, -1);
-  EXPECT_EQ(releaseLog, "FU");
-  EXPECT_EQ(transactions, 0);
-
-  DdeTestServer server(service_);
-  ASSERT_TRUE(server.running());
-  server.Refuse(2);
-  run(&result);
-  EXPECT_EQ(result, -1);
-  EXPECT_EQ(releaseLog, "DFU");
-  EXPECT_EQ(transactions, 2);
-
-  server.Reset();
-  run(&result);
-  EXPECT_EQ(result, 0);
-  EXPECT_EQ(releaseLog, "DFU");
-  EXPECT_EQ(transactions, 10);
 }
 
 TEST_F(ProgmanGroupTest, TheLongPathServesWithoutAShortFormAndOverlongCommandsAreNotSent) {
