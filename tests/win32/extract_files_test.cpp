@@ -61,43 +61,40 @@ std::string Slashed(std::string path) {
 
 }  // namespace
 
+// Into an empty folder, and over an earlier installation (a level and two files
+// there already, one longer than the new one) named with a trailing separator, which
+// must give no doubled one: every file replaced, never appended to.
 TEST_F(ExtractTest, WritesEveryEntryBelowTheInstallDirectoryAndRecordsIt) {
-  FixtureModule fixture("tree");
-  ScratchDir scratch("extract-tree");
-  DialogWatcher watcher;
-  EXPECT_EQ(Copy(&fixture, scratch.path()), 0);
-  EXPECT_TRUE(ErrorTexts(watcher).empty()) << ErrorTexts(watcher)[0];
+  for (bool again : {false, true}) {
+    SCOPED_TRACE(again ? "over an earlier installation" : "into an empty folder");
+    DeleteProductKeys();
+    FixtureModule fixture("tree");
+    ScratchDir scratch("extract-tree");
+    if (again) {
+      CreateDirectoryA((scratch / "ENGLISH").c_str(), nullptr);
+      WriteFileBytes(scratch / "README.TXT", std::string(5000, 'x'));
+      WriteFileBytes(scratch / "ENGLISH\\INDEX.HTM", "old");
+    }
+    DialogWatcher watcher;
+    EXPECT_EQ(Copy(&fixture, scratch.path() + (again ? "\\" : "")), 0);
+    EXPECT_TRUE(ErrorTexts(watcher).empty()) << ErrorTexts(watcher)[0];
 
-  std::set<std::string> expectedRecords = {"DEF.LMV"};
-  for (const char* file : kTreeFiles) {
-    EXPECT_EQ(Read(scratch / file), TreeFile(Slashed(file))) << file;
-    std::string record = file;
-    std::replace(record.begin(), record.end(), '\\', '$');
-    expectedRecords.insert(record);
+    std::set<std::string> expectedRecords = {"DEF.LMV"};
+    for (const char* file : kTreeFiles) {
+      EXPECT_EQ(Read(scratch / file), TreeFile(Slashed(file))) << file;
+      std::string record = file;
+      std::replace(record.begin(), record.end(), '\\', '$');
+      expectedRecords.insert(record);
+    }
+    EXPECT_EQ(Read(scratch / "EMPTY.DAT"), "");
+    EXPECT_EQ(Read(scratch / "EXACT.BIN").size(), 2048u);
+    EXPECT_EQ(Read(scratch / "ONEMORE.BIN").size(), 2049u);
+    EXPECT_EQ(Records(), expectedRecords);
+    EXPECT_FALSE(FileExists(scratch / "DEF.LMV")) << "recorded, not created";
+    EXPECT_EQ(std::string(MainProgramPath), scratch / "MAIN.EXE");
+    EXPECT_EQ(ExtractionBusy, 0);
+    EXPECT_EQ(BytesRead, ArchiveTotal + 4u * FileCount) << "every byte was read, data-length fields included";
   }
-  EXPECT_EQ(Read(scratch / "EMPTY.DAT"), "");
-  EXPECT_EQ(Read(scratch / "EXACT.BIN").size(), 2048u);
-  EXPECT_EQ(Read(scratch / "ONEMORE.BIN").size(), 2049u);
-  EXPECT_EQ(Records(), expectedRecords);
-  EXPECT_FALSE(FileExists(scratch / "DEF.LMV")) << "recorded, not created";
-  EXPECT_EQ(std::string(MainProgramPath), scratch / "MAIN.EXE");
-  EXPECT_EQ(ExtractionBusy, 0);
-  EXPECT_EQ(BytesRead, ArchiveTotal + 4u * FileCount) << "every byte was read, data-length fields included";
-}
-
-TEST_F(ExtractTest, ExistingFilesAreReplacedNeverAppendedTo) {
-  FixtureModule fixture("tree");
-  ScratchDir scratch("extract-again");
-  CreateDirectoryA((scratch / "ENGLISH").c_str(), nullptr);  // one level exists already
-  WriteFileBytes(scratch / "README.TXT", std::string(5000, 'x'));
-  WriteFileBytes(scratch / "ENGLISH\\INDEX.HTM", "old");
-  EXPECT_EQ(Copy(&fixture, scratch.path() + "\\"), 0);
-  EXPECT_EQ(Read(scratch / "README.TXT"), TreeFile("README.TXT"));
-  EXPECT_EQ(Read(scratch / "ENGLISH\\INDEX.HTM"), TreeFile("ENGLISH/INDEX.HTM"));
-  // An install directory ending in its separator gives no doubled one.
-  EXPECT_EQ(std::string(MainProgramPath), scratch / "MAIN.EXE");
-  EXPECT_EQ(Records().count("ENGLISH$IMAGES$EYE_8"), 1u);
-  EXPECT_EQ(Records().count("DEF.LMV"), 1u);
 }
 
 TEST_F(ExtractTest, AnEmptyArchiveRecordsOnlyTheDataFile) {
@@ -290,27 +287,19 @@ TEST(CopyProgress, TheCopiedShareOfTheBarIsInverted) {
   ASSERT_GT(rect.right, 40);
   const int left = 1, right = rect.right - 2, y = 1;  // the top row, clear of the text
 
-  struct Case {
-    uint32_t read, total;
-    COLORREF left, right;
-  };
-  const Case cases[] = {
-      {250, 1000, 0x000000, 0xFFFFFF},   // a quarter: black at the left, white at the right
-      {0, 1000, 0xFFFFFF, 0xFFFFFF},     // nothing yet
-      {1040, 1000, 0x000000, 0x000000},  // past the total: the whole bar, no further
-      {6, 0, 0xFFFFFF, 0xFFFFFF},        // an empty archive: 0 %
-  };
-  for (const Case& c : cases) {
-    BytesRead = c.read;
-    ArchiveTotal = c.total;
-    RedrawProgress(dialog);
-    EXPECT_EQ(PixelOf(dialog, left, y), c.left) << c.read << "/" << c.total;
-    EXPECT_EQ(PixelOf(dialog, right, y), c.right) << c.read << "/" << c.total;
-  }
-  // Just past the quarter mark the bar has ended.
+  // All of it, then a quarter drawn over it: black at the left, white again at the
+  // right, and the bar ends at the quarter mark. (What share is drawn, past the total
+  // and for an empty archive, is ProgressArithmetic's, decided in the host tests.)
+  BytesRead = 1000;
+  ArchiveTotal = 1000;
+  RedrawProgress(dialog);
+  EXPECT_EQ(PixelOf(dialog, left, y), 0x000000u);
+  EXPECT_EQ(PixelOf(dialog, right, y), 0x000000u);
   BytesRead = 250;
   ArchiveTotal = 1000;
   RedrawProgress(dialog);
+  EXPECT_EQ(PixelOf(dialog, left, y), 0x000000u);
+  EXPECT_EQ(PixelOf(dialog, right, y), 0xFFFFFFu);
   EXPECT_EQ(PixelOf(dialog, rect.right / 4 - 1, y), 0x000000u);
   EXPECT_EQ(PixelOf(dialog, rect.right / 4 + 1, y), 0xFFFFFFu);
   DestroyWindow(dialog);
