@@ -2,7 +2,6 @@
 
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <cstring>
 
 #include "common/bounded_text.h"
@@ -22,27 +21,14 @@ class ClassKeysTest : public ::testing::Test {
   void TearDown() override { DeleteProductKeys(); }
 };
 
-std::string Default(const std::string& key) {
-  std::string value = "<missing>";
-  ReadDefaultValue(HKEY_CLASSES_ROOT, key, &value);
-  return value;
-}
-
 }  // namespace
-
-TEST_F(ClassKeysTest, SetCreatesTheKeyAndKeepsTheProductKeyNamed) {
-  const char value[] = "C:\\Lumivora\\PROGRAM.EXE,0";
-  EXPECT_EQ(SetClassesValue("Lumivora\\DefaultIcon", value, sizeof value), 0);
-  EXPECT_EQ(Default("Lumivora\\DefaultIcon"), value);
-  EXPECT_EQ(Default("Lumivora"), "Lumivora");
-}
 
 TEST_F(ClassKeysTest, LengthZeroDeletesTheKey) {
   SetClassesValue("Lumivora\\gone", "x", 2);
   EXPECT_EQ(SetClassesValue("Lumivora\\gone", nullptr, 0), 0);
   EXPECT_FALSE(KeyExists(HKEY_CLASSES_ROOT, "Lumivora\\gone"));
   EXPECT_EQ(SetClassesValue("Lumivora\\gone", nullptr, 0), -1);
-  EXPECT_EQ(Default("Lumivora"), "Lumivora");  // the product key is kept even then
+  EXPECT_EQ(ClassesDefault("Lumivora"), "Lumivora");  // the product key is kept even then
 }
 
 TEST_F(ClassKeysTest, QueryReadsDefaultValuesAndLeavesTheBufferAloneForMissingKeys) {
@@ -82,16 +68,11 @@ TEST_F(ClassKeysTest, KeyNamesThatDoNotFitAreRefused) {
 // (by another program, say), it is opened anew.
 TEST_F(ClassKeysTest, RecordsLandAfterTheProductKeyWasDeletedInBetween) {
   CopyBounded(InstallDirectory, sizeof InstallDirectory, "C:\\Program Files\\Lumivora");
-  auto records = [] {
-    std::vector<std::string> names = SubkeyNames(HKEY_CLASSES_ROOT, "Lumivora\\installed");
-    std::sort(names.begin(), names.end());
-    return names;
-  };
   RecordInstalledFile("C:\\Program Files\\Lumivora\\FIRST.TXT");
-  ASSERT_EQ(records(), std::vector<std::string>{"FIRST.TXT"});
+  ASSERT_EQ(InstalledRecords(), std::set<std::string>{"FIRST.TXT"});
   DeleteProductKeys();
   RecordInstalledFile("C:\\Program Files\\Lumivora\\ENGLISH\\SECOND.HTM");
   RecordInstalledFile("C:\\Program Files\\Lumivora\\THIRD.TXT");
-  EXPECT_EQ(records(), (std::vector<std::string>{"ENGLISH$SECOND.HTM", "THIRD.TXT"}));
-  EXPECT_EQ(Default("Lumivora\\installed\\THIRD.TXT"), "");
+  EXPECT_EQ(InstalledRecords(), (std::set<std::string>{"ENGLISH$SECOND.HTM", "THIRD.TXT"}));
+  EXPECT_EQ(ClassesDefault("Lumivora\\installed\\THIRD.TXT"), "");
 }

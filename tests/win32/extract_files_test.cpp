@@ -39,11 +39,6 @@ class ExtractTest : public ::testing::Test {
                                 0);
   }
 
-  std::set<std::string> Records() {
-    std::vector<std::string> names = SubkeyNames(HKEY_CLASSES_ROOT, "Lumivora\\installed");
-    return std::set<std::string>(names.begin(), names.end());
-  }
-
   std::string Read(const std::string& path) {
     std::string bytes = "<missing>";
     ReadFileBytes(path, &bytes);
@@ -89,7 +84,7 @@ TEST_F(ExtractTest, WritesEveryEntryBelowTheInstallDirectoryAndRecordsIt) {
     EXPECT_EQ(Read(scratch / "EMPTY.DAT"), "");
     EXPECT_EQ(Read(scratch / "EXACT.BIN").size(), 2048u);
     EXPECT_EQ(Read(scratch / "ONEMORE.BIN").size(), 2049u);
-    EXPECT_EQ(Records(), expectedRecords);
+    EXPECT_EQ(InstalledRecords(), expectedRecords);
     EXPECT_FALSE(FileExists(scratch / "DEF.LMV")) << "recorded, not created";
     EXPECT_EQ(std::string(MainProgramPath), scratch / "MAIN.EXE");
     EXPECT_EQ(ExtractionBusy, 0);
@@ -104,7 +99,7 @@ TEST_F(ExtractTest, AnEmptyArchiveRecordsOnlyTheDataFile) {
   EXPECT_EQ(Copy(&fixture, scratch.path()), 0);
   EXPECT_EQ(FileCount, 0);
   EXPECT_TRUE(ErrorTexts(watcher).empty());
-  EXPECT_EQ(Records(), std::set<std::string>{"DEF.LMV"});
+  EXPECT_EQ(InstalledRecords(), std::set<std::string>{"DEF.LMV"});
   EXPECT_STREQ(MainProgramPath, "");
 }
 
@@ -161,7 +156,7 @@ TEST_F(ExtractTest, FailuresShowTheirBoxEndTheCopyAndKeepWhatWasWritten) {
       EXPECT_EQ(Read(scratch / "CUT.BIN"), fixture.Archive().substr(40, 2048));
       records.insert("CUT.BIN");
     }
-    EXPECT_EQ(Records(), records) << c.fixture << ": the records of what was created, and no DEF.LMV";
+    EXPECT_EQ(InstalledRecords(), records) << c.fixture << ": the records of what was created, and no DEF.LMV";
     std::string expectedMain = c.files.empty() ? "" : scratch / c.files[0].first;
     EXPECT_EQ(std::string(MainProgramPath), expectedMain) << c.fixture << ": kept after the failure";
     EXPECT_EQ(ExtractionBusy, 1) << c.fixture << ": the installation ends after a failed copy";
@@ -180,7 +175,7 @@ TEST_F(ExtractTest, APathLongerThanItsBufferIsRefusedNamingWhatFit) {
                                      "Error creating destination file, the target disk may be full. (-1)\r\n\r\n"
                                      "Filename=" + full.substr(0, 259) + "\r\n\r\nInstallation aborted."});
   EXPECT_FALSE(FileExists(full.substr(0, 259)));
-  EXPECT_TRUE(Records().empty());
+  EXPECT_TRUE(InstalledRecords().empty());
 }
 
 namespace {
@@ -223,7 +218,7 @@ TEST_F(ExtractTest, NoMemoryForTheCopyBufferAndAFullDiskEndTheCopy) {
     EXPECT_EQ(ErrorTexts(watcher), std::vector<std::string>{
                                        "Error writing file, the target disk may be full.\r\n\r\nInstallation aborted."});
     EXPECT_TRUE(FileExists(scratch / "MAIN.EXE")) << "created and recorded before its data";
-    EXPECT_EQ(Records(), std::set<std::string>{"MAIN.EXE"});
+    EXPECT_EQ(InstalledRecords(), std::set<std::string>{"MAIN.EXE"});
   }
 }
 

@@ -24,12 +24,6 @@ void DeleteTouchedKeys() {
   for (const char* extension : kExtensions) DeleteRegistryTree(HKEY_CLASSES_ROOT, extension);
 }
 
-std::string Default(const std::string& key) {
-  std::string value = "<missing>";
-  ReadDefaultValue(HKEY_CLASSES_ROOT, key, &value);
-  return value;
-}
-
 void SetDefault(const char* key, const char* value) {
   HKEY handle;
   ASSERT_EQ(RegCreateKeyA(HKEY_CLASSES_ROOT, key, &handle), ERROR_SUCCESS);
@@ -37,7 +31,9 @@ void SetDefault(const char* key, const char* value) {
   RegCloseKey(handle);
 }
 
-std::string Saved(const char* extension) { return Default(std::string("Lumivora\\license\\install\\") + extension); }
+std::string Saved(const char* extension) {
+  return ClassesDefault(std::string("Lumivora\\license\\install\\") + extension);
+}
 
 class RegistryRegistrationTest : public ::testing::Test {
  protected:
@@ -75,9 +71,9 @@ TEST_F(RegistryRegistrationTest, AssociationKeepsEachPreviousClassThatIsNotOurs)
   // Every flagged extension is ours; .pcx, not flagged, keeps its class.
   for (const char* extension : kExtensions) {
     if (std::string(extension) == ".pcx") continue;
-    EXPECT_EQ(Default(extension), "Lumivora") << extension;
+    EXPECT_EQ(ClassesDefault(extension), "Lumivora") << extension;
   }
-  EXPECT_EQ(Default(".pcx"), "pcxfile");
+  EXPECT_EQ(ClassesDefault(".pcx"), "pcxfile");
 
   std::vector<std::string> saved = SubkeyNames(HKEY_CLASSES_ROOT, "Lumivora\\license\\install");
   std::sort(saved.begin(), saved.end());
@@ -85,7 +81,7 @@ TEST_F(RegistryRegistrationTest, AssociationKeepsEachPreviousClassThatIsNotOurs)
   EXPECT_EQ(Saved(".gif"), "");  // no key before: the empty class is kept
   EXPECT_EQ(Saved(".png"), "lumivora");
   EXPECT_EQ(Saved(".bmp"), "Paint.Picture");
-  EXPECT_EQ(Default("Lumivora"), "Lumivora");
+  EXPECT_EQ(ClassesDefault("Lumivora"), "Lumivora");
 }
 
 TEST_F(RegistryRegistrationTest, EachFlagStandsForItsExtensionInTheFixedOrder) {
@@ -108,8 +104,8 @@ TEST_F(RegistryRegistrationTest, ASecondRunKeepsThePreviousClassOfTheFirst) {
   Register(true);
   EXPECT_EQ(Saved(".bmp"), "Paint.Picture");
   EXPECT_EQ(Saved(".gif"), "");
-  EXPECT_EQ(Default(".bmp"), "Lumivora");
-  EXPECT_EQ(Default(".gif"), "Lumivora");
+  EXPECT_EQ(ClassesDefault(".bmp"), "Lumivora");
+  EXPECT_EQ(ClassesDefault(".gif"), "Lumivora");
 }
 
 TEST_F(RegistryRegistrationTest, AValueThatWouldNotFitIsNotWrittenAtAll) {
@@ -120,7 +116,7 @@ TEST_F(RegistryRegistrationTest, AValueThatWouldNotFitIsNotWrittenAtAll) {
   ASSERT_EQ(path.size(), 257u);
   CopyBounded(MainProgramPath, sizeof MainProgramPath, path.c_str());
   Register(false);
-  EXPECT_EQ(Default("Lumivora\\DefaultIcon"), path + ",0");
+  EXPECT_EQ(ClassesDefault("Lumivora\\DefaultIcon"), path + ",0");
   EXPECT_FALSE(KeyExists(HKEY_CLASSES_ROOT, "Lumivora\\shell"));
   std::string value;
   EXPECT_FALSE(ReadNamedValue(HKEY_LOCAL_MACHINE, kUninstall, "UninstallString", &value)) << value;

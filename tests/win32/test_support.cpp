@@ -106,8 +106,15 @@ bool ReadNamedValue(HKEY root, const std::string& path, const std::string& name,
   return status == ERROR_SUCCESS;
 }
 
-bool ReadDefaultValue(HKEY root, const std::string& path, std::string* value) {
-  return ReadNamedValue(root, path, "", value);
+std::string ClassesDefault(const std::string& key) {
+  std::string value = "<missing>";
+  ReadNamedValue(HKEY_CLASSES_ROOT, key, "", &value);
+  return value;
+}
+
+std::set<std::string> InstalledRecords() {
+  std::vector<std::string> names = SubkeyNames(HKEY_CLASSES_ROOT, "Lumivora\\installed");
+  return std::set<std::string>(names.begin(), names.end());
 }
 
 std::vector<std::string> SubkeyNames(HKEY root, const std::string& path) {

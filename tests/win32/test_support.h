@@ -4,6 +4,7 @@
 #include <windows.h>
 
 #include <functional>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -34,8 +35,11 @@ bool WriteFileBytes(const std::string& path, const std::string& bytes);
 void DeleteRegistryTree(HKEY root, const std::string& path);
 void DeleteProductKeys();
 bool KeyExists(HKEY root, const std::string& path);
-// The default (unnamed) value of a key; false when the key or the value is missing.
-bool ReadDefaultValue(HKEY root, const std::string& path, std::string* value);
+// The default (unnamed) value of HKEY_CLASSES_ROOT\key; "<missing>" when the key or
+// the value is missing.
+std::string ClassesDefault(const std::string& key);
+// The records of installed files: the subkeys of HKEY_CLASSES_ROOT\Lumivora\installed.
+std::set<std::string> InstalledRecords();
 bool ReadNamedValue(HKEY root, const std::string& path, const std::string& name, std::string* value);
 std::vector<std::string> SubkeyNames(HKEY root, const std::string& path);
 
