@@ -1,8 +1,8 @@
 // The association checklist: which image formats Lumivora opens from the shell.
+#include "common/installer_state.h"
 #include "dialogs/association_state.h"
 #include "dialogs/dialog_loader.h"
 #include "dialogs/install_dialogs.h"
-#include "driver/installer_state.h"
 #include "options/installer_variables.h"
 
 namespace {

@@ -1,7 +1,7 @@
 // The completion dialog: start Lumivora now, or leave.
+#include "common/installer_state.h"
 #include "dialogs/dialog_loader.h"
 #include "dialogs/install_dialogs.h"
-#include "driver/installer_state.h"
 #include "options/installer_variables.h"
 
 namespace {

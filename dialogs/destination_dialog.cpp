@@ -1,8 +1,8 @@
 // The destination dialog: where to install, and how much room the files take.
 #include "common/bounded_text.h"
+#include "common/installer_state.h"
 #include "dialogs/dialog_loader.h"
 #include "dialogs/install_dialogs.h"
-#include "driver/installer_state.h"
 #include "options/installer_variables.h"
 #include "payload/payload_state.h"
 #include "text/message_catalogue.h"

@@ -1,7 +1,7 @@
 #include "dialogs/dialog_loader.h"
 
+#include "common/installer_state.h"
 #include "dialogs/dialog_centring.h"
-#include "driver/installer_state.h"
 
 int ShowInstallDialog(HINSTANCE instance, int baseId, HWND owner, DLGPROC procedure) {
   // A language without a variant of this dialog uses the base template.

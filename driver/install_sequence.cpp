@@ -4,10 +4,10 @@
 
 #include "common/bounded_text.h"
 #include "common/global_memory.h"
+#include "common/installer_instance.h"
+#include "common/installer_state.h"
 #include "dialogs/dialog_loader.h"
 #include "dialogs/install_dialogs.h"
-#include "driver/installer_state.h"
-#include "driver/startup.h"
 #include "options/install_path.h"
 #include "options/installer_variables.h"
 #include "options/options_files.h"

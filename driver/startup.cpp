@@ -1,10 +1,9 @@
 #include "driver/startup.h"
 
+#include "common/installer_instance.h"
+#include "common/installer_state.h"
 #include "driver/command_line.h"
-#include "driver/installer_state.h"
 #include "options/options_files.h"
-
-HINSTANCE InstallerInstance = nullptr;
 
 int StartInstaller(HINSTANCE instance, const char* commandLine) {
   InstallerInstance = instance;

@@ -2,9 +2,6 @@
 #pragma once
 #include <windows.h>
 
-// The installer's own module: dialogs and the payload resource come from it.
-extern HINSTANCE InstallerInstance;
-
 // Stores the instance, allocates the variable list, computes InstallerDirectory and
 // reads the command-line switches. 0, or -1 when the variable list cannot be had.
 int StartInstaller(HINSTANCE instance, const char* commandLine);

@@ -3,7 +3,7 @@
 #include <windows.h>
 
 #include "common/bounded_text.h"
-#include "driver/installer_state.h"
+#include "common/installer_state.h"
 
 int CreateInstallPath() {
   StripLeadingBlanks(InstallDirectory);

@@ -1,8 +1,7 @@
 #include "options/installer_variables.h"
 
 #include "common/bounded_text.h"
-#include "driver/command_line.h"
-#include "driver/installer_state.h"
+#include "common/installer_state.h"
 
 int VariableCount = 0;
 char** VariableNames = nullptr;

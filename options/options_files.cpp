@@ -4,7 +4,7 @@
 
 #include "common/bounded_text.h"
 #include "common/global_memory.h"
-#include "driver/installer_state.h"
+#include "common/installer_state.h"
 #include "options/installer_variables.h"
 #include "shell/class_keys.h"
 

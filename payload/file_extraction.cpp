@@ -2,8 +2,8 @@
 
 #include "common/bounded_text.h"
 #include "common/global_memory.h"
+#include "common/installer_state.h"
 #include "dialogs/dialog_loader.h"
-#include "driver/installer_state.h"
 #include "payload/archive_format.h"
 #include "payload/payload_reader.h"
 #include "payload/payload_state.h"

@@ -3,7 +3,7 @@
 #include <windows.h>
 
 #include "common/global_memory.h"
-#include "driver/startup.h"
+#include "common/installer_instance.h"
 #include "payload/archive_format.h"
 #include "payload/payload_state.h"
 #include "payload/payload_stream.h"

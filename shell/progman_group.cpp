@@ -1,7 +1,7 @@
 #include "shell/progman_group.h"
 
 #include "common/bounded_text.h"
-#include "driver/installer_state.h"
+#include "common/installer_state.h"
 #include "shell/progman_commands.h"
 
 // Program Manager cannot take a path with blanks, so every path it is given is the

@@ -3,7 +3,7 @@
 #include <windows.h>
 
 #include "common/bounded_text.h"
-#include "driver/installer_state.h"
+#include "common/installer_state.h"
 #include "exports/exported_helpers.h"
 #include "shell/class_keys.h"
 #include "shell/record_name.h"

@@ -3,7 +3,7 @@
 #include <stddef.h>
 #include <stdint.h>
 
-#include "driver/installer_state.h"
+#include "common/installer_state.h"
 
 // The extensions, in the order of AssociationFlags.
 extern const char* const kAssociatedExtensions[kAssociationCount];

@@ -1,7 +1,7 @@
 #include "text/message_catalogue.h"
 
 #include "common/bounded_text.h"
-#include "driver/installer_state.h"
+#include "common/installer_state.h"
 #include "text/licence_text.h"
 
 namespace {

@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "driver/installer_state.h"
+#include "common/installer_state.h"
 
 namespace {
 

@@ -5,7 +5,7 @@
 #include <cstring>
 #include <string>
 
-#include "driver/installer_state.h"
+#include "common/installer_state.h"
 #include "text/licence_text.h"
 
 namespace {

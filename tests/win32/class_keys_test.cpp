@@ -5,7 +5,7 @@
 #include <cstring>
 
 #include "common/bounded_text.h"
-#include "driver/installer_state.h"
+#include "common/installer_state.h"
 #include "test_support.h"
 
 using namespace testing_support;

@@ -11,9 +11,9 @@
 #include <string>
 #include <vector>
 
+#include "common/installer_instance.h"
+#include "common/installer_state.h"
 #include "dialogs/dialog_loader.h"
-#include "driver/installer_state.h"
-#include "driver/startup.h"
 #include "options/installer_variables.h"
 #include "options/options_files.h"
 #include "payload/payload_state.h"

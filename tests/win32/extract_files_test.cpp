@@ -9,8 +9,8 @@
 #include <set>
 
 #include "common/bounded_text.h"
+#include "common/installer_state.h"
 #include "dialogs/dialog_loader.h"
-#include "driver/installer_state.h"
 #include "payload/payload_reader.h"
 #include "payload/payload_state.h"
 #include "payload_fixture_module.h"

@@ -3,7 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "common/bounded_text.h"
-#include "driver/installer_state.h"
+#include "common/installer_state.h"
 #include "options/installer_variables.h"
 #include "test_support.h"
 

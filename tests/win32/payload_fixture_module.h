@@ -6,8 +6,8 @@
 
 #include <string>
 
-#include "driver/installer_state.h"
-#include "driver/startup.h"
+#include "common/installer_instance.h"
+#include "common/installer_state.h"
 #include "payload/file_extraction.h"
 #include "payload/payload_reader.h"
 #include "payload/payload_state.h"

@@ -10,8 +10,8 @@
 #include <vector>
 
 #include "common/bounded_text.h"
+#include "common/installer_state.h"
 #include "dde_test_server.h"
-#include "driver/installer_state.h"
 #include "shell/progman_commands.h"
 #include "test_support.h"
 

@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "common/bounded_text.h"
-#include "driver/installer_state.h"
+#include "common/installer_state.h"
 #include "exports/exported_helpers.h"
 #include "test_support.h"
 

@@ -12,10 +12,10 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "common/installer_instance.h"
+#include "common/installer_state.h"
 #include "dialogs/dialog_loader.h"
 #include "dialogs/install_dialogs.h"
-#include "driver/installer_state.h"
-#include "driver/startup.h"
 #include "payload/payload_state.h"
 
 namespace {

@@ -1,4 +1,4 @@
-#include "driver/installer_state.h"
+#include "common/installer_state.h"
 
 #include "common/bounded_text.h"
 

@@ -1,0 +1,3 @@
+#include "common/installer_instance.h"
+
+HINSTANCE InstallerInstance = nullptr;
