@@ -55,8 +55,8 @@ bool BuildInstallerImage(const std::vector<uint8_t>& stub, const std::vector<uin
   added.language = kUsEnglish;
   added.data = payload;
   for (auto r = resources.begin(); r != resources.end();) {
-    bool isPayload = r->typeName.empty() && r->idName.empty() && r->type == kPayloadResourceType &&
-                     r->id == kPayloadResourceId;
+    bool isPayload =
+        r->typeName.empty() && r->idName.empty() && r->type == kPayloadResourceType && r->id == kPayloadResourceId;
     if (!isPayload) {
       ++r;
       continue;
