@@ -110,7 +110,7 @@ class Signing(Faults):
     def test_signed_installer_installs_and_its_payload_stays_checked(self):
         certs = self.make_certificates()
         unsigned = self.case_dir / "install.exe"
-        shutil.copy(self.installer, unsigned)
+        shutil.move(self.installer, unsigned)
         signed = run(["osslsigncode", "sign", "-certs", certs / "leaf.pem", "-key", certs / "leaf.key",
                       "-h", "sha256", "-n", "Lumivora Setup", "-in", unsigned, "-out", self.installer])
         self.assertEqual(signed.returncode, 0, signed.stdout + signed.stderr)
