@@ -6,10 +6,10 @@
 
 namespace lmvrpack {
 
-const char kStubModuleName[] = "lmvr.ent";
-
 namespace {
 
+// The export module name every installer stub carries.
+const char kStubModuleName[] = "lmvr.ent";
 constexpr uint16_t kMachineI386 = 0x14C;
 constexpr uint16_t kPe32Magic = 0x10B;
 constexpr uint16_t kSubsystemGui = 2;

@@ -7,9 +7,6 @@
 
 namespace lmvrpack {
 
-// The export module name every installer stub carries.
-extern const char kStubModuleName[];
-
 // Writes into `installer` the image of `stub` (the bytes of install-stub.exe) with
 // `payload` as resource 512/301, language 0x0409. Refuses, with the reason in
 // `error`, a stub that is not a PE32 i386 GUI program exporting from "lmvr.ent" or
