@@ -1,11 +1,13 @@
 #!/usr/bin/env python3
-"""The size of the installer's stub: install.exe without its payload resource.
+"""The size of the installer's stub: install-stub.exe, the installer without its
+payload resource, which lmvrpack build turns into install.exe.
 
     stub_size.py build/bench-win32/install.exe [--limit 49152]
 
-Prints the stub's size, the size of every section of the image (where the room
-goes) and PASS or FAIL against the limit (48 KiB). Exit status 0 either way; 2 when
-the file is no installer.
+Reads install-stub.exe beside the installer named. Prints the stub's size, the size
+of every section of the stub (where the room goes), the installer's size with its
+payload, and PASS or FAIL against the limit (48 KiB). Exit status 0 either way; 2
+when a file is missing or the installer holds no payload.
 """
 
 import argparse
@@ -36,19 +38,21 @@ def main():
     parser.add_argument("installer")
     parser.add_argument("--limit", type=int, default=48 * 1024)
     args = parser.parse_args()
-    image = Path(args.installer).read_bytes()
+    installer = Path(args.installer)
+    stub_path = installer.with_name("install-stub.exe")
     try:
+        image = installer.read_bytes()
+        stub = stub_path.read_bytes()
         _, payload_size, _ = find_payload(image)
-    except (ValueError, struct.error) as error:
-        print(f"stub_size: {args.installer}: {error}", file=sys.stderr)
+    except (OSError, ValueError, struct.error) as error:
+        print(f"stub_size: {error}", file=sys.stderr)
         return 2
-    stub = len(image) - payload_size
-    print(f"install.exe {len(image):,} bytes, payload resource {payload_size:,} bytes")
-    for name, virtual_size, raw_size in sections(image):
-        note = f" (of which {payload_size:,} payload)" if name == ".rsrc" else ""
-        print(f"  {name:8s} {raw_size:8,} bytes in the file, {virtual_size:8,} in memory{note}")
-    verdict = "PASS" if stub <= args.limit else "FAIL"
-    print(f"stub {stub:,} bytes (limit {args.limit:,}): {verdict}")
+    print(f"install-stub.exe {len(stub):,} bytes; {installer.name} {len(image):,} bytes "
+          f"with a payload resource of {payload_size:,} bytes")
+    for name, virtual_size, raw_size in sections(stub):
+        print(f"  {name:8s} {raw_size:8,} bytes in the file, {virtual_size:8,} in memory")
+    verdict = "PASS" if len(stub) <= args.limit else "FAIL"
+    print(f"stub {len(stub):,} bytes (limit {args.limit:,}): {verdict}")
     return 0
 
 

@@ -5,9 +5,11 @@
 #include <iomanip>
 
 #include "payload/archive_format.h"
+#include "tools/lmvrpack/installer_image.h"
 #include "tools/lmvrpack/payload_check.h"
 #include "tools/lmvrpack/payload_writer.h"
 #include "tools/lmvrpack/product_scan.h"
+#include "tools/pe_image/pe_image.h"
 
 namespace lmvrpack {
 
@@ -16,6 +18,8 @@ namespace {
 const char kUsage[] =
     "usage: lmvrpack COMMAND [ARGUMENTS]\n"
     "\n"
+    "  build PRODUCT_DIR --main PATH --stub STUB -o INSTALLER\n"
+    "                                            make an installer for a product folder\n"
     "  pack PRODUCT_DIR --main PATH -o PAYLOAD   pack a product folder into a payload\n"
     "  list FILE                                 list the entries of a payload or installer\n"
     "  verify FILE                               check a payload or installer\n"
@@ -46,6 +50,25 @@ const char kPackHelp[] =
     "(file name, \"!\", directory path with \"\\\") longer than 51 bytes; a directory with\n"
     "subdirectories but no file of its own; files of 2 GiB or more; more than 65535\n"
     "files; a main program that is not in the folder. Exit status 1 then.\n";
+
+const char kBuildHelp[] =
+    "usage: lmvrpack build PRODUCT_DIR --main PATH --stub STUB -o INSTALLER [--depfile FILE] [--quiet]\n"
+    "\n"
+    "Packs PRODUCT_DIR as pack does (the same rules, the same payload bytes) and writes\n"
+    "INSTALLER: a copy of STUB (install-stub.exe) with the payload as its resource\n"
+    "512/301, beside the stub's own resources. The image keeps its code, exports and\n"
+    "relocations; its sizes and checksum are set anew.\n"
+    "\n"
+    "  --main PATH      the main program, relative to PRODUCT_DIR (see pack --help)\n"
+    "  --stub STUB      the installer stub; it must be unsigned (sign the installer)\n"
+    "  -o INSTALLER     the installer to write (replaced only when building succeeds)\n"
+    "  --depfile FILE   also write a Make-style dependency file naming the stub and\n"
+    "                   every file and directory of the product read\n"
+    "  --quiet          print nothing when all is well\n"
+    "\n"
+    "Refused, exit status 1: a product folder that pack refuses; a stub that is not a\n"
+    "32-bit Windows GUI program exporting from \"lmvr.ent\"; a signed stub. A stub that\n"
+    "already holds a payload is used with the payload replaced, and a note says so.\n";
 
 const char kListHelp[] =
     "usage: lmvrpack list FILE\n"
@@ -85,8 +108,11 @@ void PrintFigures(std::ostream& out, const PayloadReport& report) {
   out << "resource      " << report.resourceSize << " bytes\n";
 }
 
-int Pack(const std::vector<std::string>& arguments, std::ostream& out, std::ostream& err) {
-  std::string productDir, mainProgram, output, depfile;
+// Packs a product folder into a payload file (`pack`) or into an installer made from
+// a stub (`build`, when `build` is true): one path, so both give the same payload.
+int Pack(const std::vector<std::string>& arguments, bool build, std::ostream& out, std::ostream& err) {
+  const char* help = build ? kBuildHelp : kPackHelp;
+  std::string productDir, mainProgram, stubPath, output, depfile;
   bool quiet = false;
   for (size_t i = 0; i < arguments.size(); ++i) {
     const std::string& argument = arguments[i];
@@ -96,42 +122,65 @@ int Pack(const std::vector<std::string>& arguments, std::ostream& out, std::ostr
       return true;
     };
     if (argument == "--main") {
-      if (!value(&mainProgram)) return UsageError(err, "--main needs a path", kPackHelp);
+      if (!value(&mainProgram)) return UsageError(err, "--main needs a path", help);
+    } else if (build && argument == "--stub") {
+      if (!value(&stubPath)) return UsageError(err, "--stub needs a file name", help);
     } else if (argument == "-o" || argument == "--output") {
-      if (!value(&output)) return UsageError(err, argument + " needs a file name", kPackHelp);
+      if (!value(&output)) return UsageError(err, argument + " needs a file name", help);
     } else if (argument == "--depfile") {
-      if (!value(&depfile)) return UsageError(err, "--depfile needs a file name", kPackHelp);
+      if (!value(&depfile)) return UsageError(err, "--depfile needs a file name", help);
     } else if (argument == "--quiet") {
       quiet = true;
     } else if (!argument.empty() && argument[0] == '-') {
-      return UsageError(err, "unknown option " + argument, kPackHelp);
+      return UsageError(err, "unknown option " + argument, help);
     } else if (productDir.empty()) {
       productDir = argument;
     } else {
-      return UsageError(err, "more than one product folder given", kPackHelp);
+      return UsageError(err, "more than one product folder given", help);
     }
   }
-  if (productDir.empty()) return UsageError(err, "no product folder given", kPackHelp);
-  if (mainProgram.empty()) return UsageError(err, "no main program given (--main)", kPackHelp);
-  if (output.empty()) return UsageError(err, "no payload file given (-o)", kPackHelp);
+  if (productDir.empty()) return UsageError(err, "no product folder given", help);
+  if (mainProgram.empty()) return UsageError(err, "no main program given (--main)", help);
+  if (build && stubPath.empty()) return UsageError(err, "no installer stub given (--stub)", help);
+  if (output.empty()) return UsageError(err, build ? "no installer given (-o)" : "no payload file given (-o)", help);
 
   auto start = std::chrono::steady_clock::now();
+  std::vector<uint8_t> stub;
+  if (build && !pe::ReadFile(stubPath, &stub)) {
+    err << "lmvrpack: " << stubPath << ": cannot be read\n";
+    return 1;
+  }
   ProductScan scan = ScanProduct(productDir, mainProgram);
   for (const Problem& note : scan.notes) err << "lmvrpack: note: " << note.file << ": " << note.reason << "\n";
   if (!scan.problems.empty()) {
     for (const Problem& problem : scan.problems) err << "lmvrpack: " << problem.file << ": " << problem.reason << "\n";
-    err << "lmvrpack: " << productDir << " refused, no payload written\n";
+    err << "lmvrpack: " << productDir << " refused, no " << (build ? "installer" : "payload") << " written\n";
     return 1;
   }
   Payload payload;
   std::string error;
-  if (!BuildPayload(scan.files, &payload, &error) || !WriteFileAtomically(output, payload.bytes, &error)) {
+  if (!BuildPayload(scan.files, &payload, &error)) {
+    err << "lmvrpack: " << error << "\n";
+    return 1;
+  }
+  const std::vector<uint8_t>* written = &payload.bytes;
+  std::vector<uint8_t> installer;
+  if (build) {
+    std::string note;
+    if (!BuildInstallerImage(stub, payload.bytes, &installer, &note, &error)) {
+      err << "lmvrpack: " << stubPath << ": " << error << "\n";
+      return 1;
+    }
+    if (!note.empty()) err << "lmvrpack: note: " << stubPath << ": " << note << "\n";
+    written = &installer;
+  }
+  if (!WriteFileAtomically(output, *written, &error)) {
     err << "lmvrpack: " << error << "\n";
     return 1;
   }
   if (!depfile.empty()) {
     std::vector<uint8_t> text;
-    std::string dependencies = DependencyText(output, scan);
+    std::string dependencies = DependencyText(output, scan, build ? stubPath : std::string());
     text.assign(dependencies.begin(), dependencies.end());
     if (!WriteFileAtomically(depfile, text, &error)) {
       err << "lmvrpack: " << error << "\n";
@@ -141,6 +190,7 @@ int Pack(const std::vector<std::string>& arguments, std::ostream& out, std::ostr
   if (!quiet) {
     double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
     out << "packed " << payload.fileCount << " entries of " << productDir << " into " << output << "\n";
+    if (build) out << "installer     " << installer.size() << " bytes, from the stub " << stubPath << "\n";
     out << "ArchiveTotal  " << payload.archiveTotal << "\n";
     out << "archive       " << payload.archiveSize << " bytes inflated\n";
     out << "compressed    " << payload.bytes.size() - kPayloadLengthFieldSize << " bytes\n";
@@ -180,7 +230,8 @@ int RunCommandLine(const std::vector<std::string>& arguments, std::ostream& out,
   if (arguments.empty()) return UsageError(err, "no command given", kUsage);
   const std::string& command = arguments[0];
   std::vector<std::string> rest(arguments.begin() + 1, arguments.end());
-  const char* help = command == "pack"     ? kPackHelp
+  const char* help = command == "build"    ? kBuildHelp
+                     : command == "pack"   ? kPackHelp
                      : command == "list"   ? kListHelp
                      : command == "verify" ? kVerifyHelp
                                            : nullptr;
@@ -193,7 +244,7 @@ int RunCommandLine(const std::vector<std::string>& arguments, std::ostream& out,
     out << help;
     return 0;
   }
-  if (command == "pack") return Pack(rest, out, err);
+  if (command == "pack" || command == "build") return Pack(rest, command == "build", out, err);
   return Inspect(rest, command == "list", out, err);
 }
 

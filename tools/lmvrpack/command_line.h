@@ -1,4 +1,4 @@
-// lmvrpack's commands: pack, list, verify and their help.
+// lmvrpack's commands: build, pack, list, verify and their help.
 #pragma once
 #include <ostream>
 #include <string>
@@ -7,8 +7,8 @@
 namespace lmvrpack {
 
 // Runs one command line (without the program name). The exit status: 0 when all is
-// well, 1 when the product is refused or the payload has problems, 2 for a usage
-// error.
+// well, 1 when the product or the stub is refused or the payload has problems, 2 for
+// a usage error.
 int RunCommandLine(const std::vector<std::string>& arguments, std::ostream& out, std::ostream& err);
 
 }  // namespace lmvrpack

@@ -144,8 +144,9 @@ std::string EscapeForDependencies(const std::string& path) {
 
 }  // namespace
 
-std::string DependencyText(const std::string& target, const ProductScan& scan) {
+std::string DependencyText(const std::string& target, const ProductScan& scan, const std::string& stub) {
   std::string text = EscapeForDependencies(target) + ":";
+  if (!stub.empty()) text += " \\\n  " + EscapeForDependencies(std::filesystem::absolute(stub).string());
   for (const std::filesystem::path& directory : scan.directories) {
     text += " \\\n  " + EscapeForDependencies(std::filesystem::absolute(directory).string());
   }

@@ -23,7 +23,8 @@ bool BuildPayload(const std::vector<ProductFile>& files, Payload* payload, std::
 // half-written payload behind for a build to pick up.
 bool WriteFileAtomically(const std::string& path, const std::vector<uint8_t>& bytes, std::string* error);
 
-// A Make-style dependency file: `target` depends on every file and directory read.
-std::string DependencyText(const std::string& target, const ProductScan& scan);
+// A Make-style dependency file: `target` depends on every file and directory read,
+// and on `stub` unless it is empty.
+std::string DependencyText(const std::string& target, const ProductScan& scan, const std::string& stub = "");
 
 }  // namespace lmvrpack

@@ -62,6 +62,7 @@ bool Parse(std::vector<uint8_t> bytes, Image* image, std::string* error) {
   image->machine = U16(b, pe + 4);
   uint16_t sectionCount = U16(b, pe + 6);
   image->timeDateStamp = U32(b, pe + 8);
+  image->symbolTableOffset = U32(b, pe + 12);
   uint16_t optionalSize = U16(b, pe + 20);
   image->characteristics = U16(b, pe + 22);
   uint64_t opt = pe + 24;
@@ -76,6 +77,9 @@ bool Parse(std::vector<uint8_t> bytes, Image* image, std::string* error) {
   }
   image->entryRva = U32(b, opt + 16);
   image->imageBase = U32(b, opt + 28);
+  image->sectionAlignment = U32(b, opt + 32);
+  image->fileAlignment = U32(b, opt + 36);
+  image->optionalHeaderOffset = opt;
   image->majorOsVersion = U16(b, opt + 40);
   image->minorOsVersion = U16(b, opt + 42);
   image->majorSubsystemVersion = U16(b, opt + 48);
@@ -88,6 +92,7 @@ bool Parse(std::vector<uint8_t> bytes, Image* image, std::string* error) {
     image->directories.emplace_back(U32(b, opt + 96 + 8 * i), U32(b, opt + 100 + 8 * i));
   }
   uint64_t sec = opt + optionalSize;
+  image->sectionTableOffset = sec;
   if (!Has(b, sec, 40ull * sectionCount)) {
     *error = "section table truncated";
     return false;
@@ -101,6 +106,7 @@ bool Parse(std::vector<uint8_t> bytes, Image* image, std::string* error) {
     section.virtualAddress = U32(b, s + 12);
     section.rawSize = U32(b, s + 16);
     section.rawOffset = U32(b, s + 20);
+    section.characteristics = U32(b, s + 36);
     image->sections.push_back(section);
   }
   return true;
@@ -276,6 +282,7 @@ bool Walk(const ResourceWalk& w, uint64_t dirOffset, int level, Resource current
     }
     r.dataRva = U32(b, data);
     uint32_t size = U32(b, data + 4);
+    r.codePage = U32(b, data + 8);
     int64_t off = OffsetOf(w.image, r.dataRva);
     if (off < 0 || !Has(b, (uint64_t)off, size)) {
       *w.error = "resource data outside the file";

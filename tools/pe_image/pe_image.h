@@ -14,6 +14,7 @@ struct Section {
   uint32_t virtualSize = 0;
   uint32_t rawOffset = 0;
   uint32_t rawSize = 0;
+  uint32_t characteristics = 0;
 };
 
 struct Exports {
@@ -31,6 +32,7 @@ struct Resource {
   uint32_t id = 0;          // numeric id, or 0 when named
   std::string idName;
   uint32_t language = 0;
+  uint32_t codePage = 0;
   uint32_t dataRva = 0;
   uint32_t fileOffset = 0;  // where the data stands in the file
   std::vector<uint8_t> data;
@@ -46,6 +48,11 @@ struct Image {
   uint32_t imageBase = 0;
   uint32_t entryRva = 0;
   uint32_t timeDateStamp = 0;
+  uint32_t sectionAlignment = 0;
+  uint32_t fileAlignment = 0;
+  uint32_t symbolTableOffset = 0;  // a COFF symbol table would follow the sections
+  uint64_t optionalHeaderOffset = 0;
+  uint64_t sectionTableOffset = 0;
   // The versions a loader checks before it runs the image.
   uint16_t majorOsVersion = 0, minorOsVersion = 0;
   uint16_t majorSubsystemVersion = 0, minorSubsystemVersion = 0;

@@ -1,0 +1,75 @@
+#include "tools/lmvrpack/installer_image.h"
+
+#include "payload/archive_format.h"
+#include "tools/pe_image/pe_image.h"
+#include "tools/pe_image/resource_section.h"
+
+namespace lmvrpack {
+
+namespace {
+
+// The export module name every installer stub carries.
+const char kStubModuleName[] = "lmvr.ent";
+constexpr uint16_t kMachineI386 = 0x14C;
+constexpr uint16_t kPe32Magic = 0x10B;
+constexpr uint16_t kSubsystemGui = 2;
+constexpr uint16_t kImageIsDll = 0x2000;
+constexpr uint32_t kUsEnglish = 0x0409;
+constexpr size_t kSecurityDirectory = 4;
+
+}  // namespace
+
+bool BuildInstallerImage(const std::vector<uint8_t>& stub, const std::vector<uint8_t>& payload,
+                         std::vector<uint8_t>* installer, std::string* note, std::string* error) {
+  note->clear();
+  pe::Image image;
+  std::string why;
+  if (!pe::Parse(stub, &image, &why)) {
+    *error = "not an installer stub: not a Windows image (" + why + ")";
+    return false;
+  }
+  if (image.machine != kMachineI386 || image.magic != kPe32Magic || image.subsystem != kSubsystemGui ||
+      (image.characteristics & kImageIsDll) != 0) {
+    *error = "not an installer stub: not a 32-bit (PE32, i386) Windows GUI program";
+    return false;
+  }
+  pe::Exports exports;
+  if (!pe::ReadExports(image, &exports, &why) || exports.moduleName != kStubModuleName) {
+    *error = std::string("not an installer stub: it has no export module \"") + kStubModuleName + "\"";
+    return false;
+  }
+  if (image.directories.size() > kSecurityDirectory && image.directories[kSecurityDirectory].second != 0) {
+    *error =
+        "the stub carries a signature, which the new resource section would break: build from the unsigned "
+        "stub and sign the installer afterwards";
+    return false;
+  }
+  std::vector<pe::Resource> resources;
+  if (!pe::ReadResources(image, &resources, &why)) {
+    *error = "the stub's resources cannot be read: " + why;
+    return false;
+  }
+  pe::Resource added;
+  added.type = kPayloadResourceType;
+  added.id = kPayloadResourceId;
+  added.language = kUsEnglish;
+  added.data = payload;
+  for (auto r = resources.begin(); r != resources.end();) {
+    bool isPayload =
+        r->typeName.empty() && r->idName.empty() && r->type == kPayloadResourceType && r->id == kPayloadResourceId;
+    if (!isPayload) {
+      ++r;
+      continue;
+    }
+    *note = "the stub already holds a payload (" + std::to_string(r->data.size()) + " bytes); it is replaced";
+    r = resources.erase(r);
+  }
+  resources.push_back(std::move(added));
+  if (!pe::RebuildWithResources(image, resources, installer, &why)) {
+    *error = "the stub cannot take the payload: " + why;
+    return false;
+  }
+  return true;
+}
+
+}  // namespace lmvrpack

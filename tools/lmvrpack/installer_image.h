@@ -1,0 +1,18 @@
+// lmvrpack: an installer from a stub and a payload, the stub's resource section
+// rebuilt with the payload as resource 512/301 beside the stub's own resources.
+#pragma once
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace lmvrpack {
+
+// Writes into `installer` the image of `stub` (the bytes of install-stub.exe) with
+// `payload` as resource 512/301, language 0x0409. Refuses, with the reason in
+// `error`, a stub that is not a PE32 i386 GUI program exporting from "lmvr.ent" or
+// that carries a signature. A payload the stub already holds is replaced; `note`
+// then says so.
+bool BuildInstallerImage(const std::vector<uint8_t>& stub, const std::vector<uint8_t>& payload,
+                         std::vector<uint8_t>* installer, std::string* note, std::string* error);
+
+}  // namespace lmvrpack
