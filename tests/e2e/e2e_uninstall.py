@@ -12,7 +12,6 @@ Shares e2e_install.py's prepared prefix and screen (ctest's e2e fixture):
     e2e_uninstall.py --build-dir build/win32 --work-dir build/win32/e2e test_round_trip_leaves_the_machine_as_it_was
 """
 
-import argparse
 import hashlib
 import os
 import shutil
@@ -22,9 +21,10 @@ import unittest
 from pathlib import Path
 
 sys.path.insert(0, str(Path(__file__).resolve().parent))
+import e2e_install  # noqa: E402
+from e2e_install import work_dir  # noqa: E402
 from wine_session import PRODUCT_DIR, UNINSTALL_KEY, WinePrefix, wait_for  # noqa: E402
 
-ARGS = None
 PROGRAM = PRODUCT_DIR + "\\LUMIVORA.EXE"
 UNINSTALL_ROOT = UNINSTALL_KEY.rsplit("\\", 1)[0]
 
@@ -39,10 +39,6 @@ UNINSTALL_ROOT = UNINSTALL_KEY.rsplit("\\", 1)[0]
 # uninstall's.
 
 
-def work_dir():
-    return Path(ARGS.work_dir).resolve()
-
-
 class Uninstall(unittest.TestCase):
     """One case: a fresh copy of the prepared prefix with the desktop up, install.exe
     and its lmvropt.ini in C:\\media."""
@@ -53,10 +49,10 @@ class Uninstall(unittest.TestCase):
         self.case_dir.mkdir(parents=True)
         display = (work_dir() / "display").read_text().strip()
         self.prefix = WinePrefix(work_dir() / "base", display).copy_to(self.case_dir / "prefix")
-        self.driver = Path(ARGS.build_dir) / "tests" / "window_driver.exe"
+        self.driver = Path(e2e_install.ARGS.build_dir) / "tests" / "window_driver.exe"
         media = self.prefix.unix_path("C:\\media")
         media.mkdir()
-        shutil.copy(Path(ARGS.build_dir) / "install.exe", media / "install.exe")
+        shutil.copy(Path(e2e_install.ARGS.build_dir) / "install.exe", media / "install.exe")
         (media / "lmvropt.ini").write_text("sSilent=1\r\n")
         self.holders = []
         self.start_desktop()
@@ -82,9 +78,7 @@ class Uninstall(unittest.TestCase):
     def restart(self):
         """Windows restarted: the deletions it was asked to make at the restart are made."""
         self.stop_prefix()
-        status, _, _ = self.prefix.run("wineboot", "-r")
-        self.assertEqual(status, 0)
-        self.stop_prefix()
+        self.assertEqual(self.prefix.restart(), 0)
         self.start_desktop()
 
     # -- installing and uninstalling -------------------------------------------------
@@ -249,20 +243,5 @@ class Uninstall(unittest.TestCase):
         self.assertIsNone(self.prefix.start_menu_group())
 
 
-def main():
-    global ARGS
-    parser = argparse.ArgumentParser(description=__doc__, formatter_class=argparse.RawDescriptionHelpFormatter)
-    parser.add_argument("--build-dir", required=True)
-    parser.add_argument("--work-dir", required=True)
-    parser.add_argument("cases", nargs="*")
-    ARGS = parser.parse_args()
-    if ARGS.cases:
-        suite = unittest.TestSuite(Uninstall(name) for name in ARGS.cases)
-    else:
-        suite = unittest.defaultTestLoader.loadTestsFromTestCase(Uninstall)
-    result = unittest.TextTestRunner(verbosity=2).run(suite)
-    return 0 if result.wasSuccessful() else 1
-
-
 if __name__ == "__main__":
-    sys.exit(main())
+    sys.exit(e2e_install.main((Uninstall,)))
