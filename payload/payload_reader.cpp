@@ -43,7 +43,7 @@ int OpenPayload() {
 
   InputChunk = static_cast<unsigned char*>(AllocateLocked(kPayloadChunkSize));
   if (InputChunk == nullptr) return FailOpen("noMem");
-  if (StartPayloadStream(resource + kPayloadLengthFieldSize, length, InputChunk) != 0) return FailOpen("noMem");
+  if (StartPayloadStream(resource + kPayloadLengthFieldSize, length, InputChunk, AllocateLocked, ReleaseLocked) != 0) return FailOpen("noMem");
 
   unsigned char count[2];
   unsigned char total[4];

@@ -12,17 +12,31 @@ unsigned char* InputChunk = nullptr;
 z_stream Stream;
 bool StreamStarted = false;
 int LastInflateResult = Z_OK;
+StreamAllocate Allocate = nullptr;
+StreamRelease Release = nullptr;
+
+voidpf AllocateForZlib(voidpf, uInt items, uInt size) {
+  if (size != 0 && items > (uInt)-1 / size) return Z_NULL;
+  return Allocate((size_t)items * size);
+}
+
+void ReleaseForZlib(voidpf, voidpf block) { Release(block); }
 
 }  // namespace
 
-int StartPayloadStream(const unsigned char* compressed, uint32_t length, unsigned char* chunkBuffer) {
+int StartPayloadStream(const unsigned char* compressed, uint32_t length, unsigned char* chunkBuffer,
+                       StreamAllocate allocate, StreamRelease release) {
   EndPayloadStream();
   CompressedData = compressed;
   Remaining = length;
   Consumed = 0;
   InputChunk = chunkBuffer;
-  // zlib's own allocators; the only way this fails is for want of memory.
+  Allocate = allocate;
+  Release = release;
   memset(&Stream, 0, sizeof Stream);
+  Stream.zalloc = AllocateForZlib;
+  Stream.zfree = ReleaseForZlib;
+  // With the allocators given, the only way this fails is for want of memory.
   if (inflateInit(&Stream) != Z_OK) return -1;
   StreamStarted = true;
   LastInflateResult = Z_OK;

@@ -24,7 +24,7 @@ uint32_t Pull(void* destination, uint32_t count) {
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   static std::vector<unsigned char> chunk(kPayloadChunkSize);
   std::vector<unsigned char> compressed(data, data + size);  // exactly the input, nothing after it
-  if (StartPayloadStream(compressed.data(), (uint32_t)compressed.size(), chunk.data()) != 0) return 0;
+  if (StartPayloadStream(compressed.data(), (uint32_t)compressed.size(), chunk.data(), std::malloc, std::free) != 0) return 0;
 
   unsigned char header[kArchiveHeaderSize];
   if (Pull(header, sizeof header) == sizeof header) {

@@ -1,9 +1,6 @@
-// The built install.exe, read as a file: what kind of image it is, what it exports
-// and imports.
+// The built install.exe, read as a file: what kind of image it is and what it
+// exports (what it imports: platform_contract_test.cpp).
 #include <gtest/gtest.h>
-
-#include <algorithm>
-#include <cctype>
 
 #include "test_support.h"
 #include "tools/pe_image/pe_image.h"
@@ -21,15 +18,10 @@ pe::Image LoadInstaller() {
 
 }  // namespace
 
-TEST(InstallerImage, IsA32BitGuiProgramWithRelocationsAndNoTimeStamp) {
+TEST(InstallerImage, IsAProgramWithNoTimeStamp) {
+  // Machine, subsystem and relocations: platform_contract_test.cpp.
   pe::Image image = LoadInstaller();
-  EXPECT_EQ(image.machine, 0x14C);  // i386
-  EXPECT_EQ(image.magic, 0x10B);    // PE32
-  EXPECT_EQ(image.subsystem, 2);    // Windows GUI
   EXPECT_EQ(image.characteristics & 0x2000, 0) << "must be a program, not a DLL";
-  ASSERT_GT(image.directories.size(), 5u);
-  EXPECT_NE(image.directories[5].first, 0u) << "no base relocation table";
-  EXPECT_EQ(image.characteristics & 0x0001, 0) << "relocations stripped";
   EXPECT_EQ(image.timeDateStamp, 0u);
 }
 
@@ -47,19 +39,6 @@ TEST(InstallerImage, ExportsTheTwoHelpersUnderTheirDecoratedNames) {
   EXPECT_EQ(exports.names[1], (std::pair<std::string, uint32_t>("_lstrcmpni@12", 2)));
   for (uint32_t rva : exports.functionRvas) EXPECT_GE(pe::OffsetOf(image, rva), 0) << "export points nowhere";
   EXPECT_NE(exports.functionRvas[0], exports.functionRvas[1]);
-}
-
-TEST(InstallerImage, ImportsOnlySystemLibraries) {
-  pe::Image image = LoadInstaller();
-  std::vector<std::string> modules;
-  std::string error;
-  ASSERT_TRUE(pe::ReadImportedModules(image, &modules, &error)) << error;
-  const std::vector<std::string> allowed = {"kernel32.dll", "user32.dll", "gdi32.dll", "advapi32.dll", "msvcrt.dll"};
-  EXPECT_FALSE(modules.empty());
-  for (std::string m : modules) {
-    std::transform(m.begin(), m.end(), m.begin(), [](unsigned char c) { return (char)std::tolower(c); });
-    EXPECT_NE(std::find(allowed.begin(), allowed.end(), m), allowed.end()) << "imports " << m;
-  }
 }
 
 TEST(InstallerImage, AnotherModuleFindsTheExportsByNameAndOrdinal) {

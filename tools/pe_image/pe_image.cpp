@@ -76,6 +76,10 @@ bool Parse(std::vector<uint8_t> bytes, Image* image, std::string* error) {
   }
   image->entryRva = U32(b, opt + 16);
   image->imageBase = U32(b, opt + 28);
+  image->majorOsVersion = U16(b, opt + 40);
+  image->minorOsVersion = U16(b, opt + 42);
+  image->majorSubsystemVersion = U16(b, opt + 48);
+  image->minorSubsystemVersion = U16(b, opt + 50);
   image->subsystem = U16(b, opt + 68);
   image->dllCharacteristics = U16(b, opt + 70);
   uint32_t dirCount = U32(b, opt + 92);
@@ -175,6 +179,41 @@ bool ReadImportedModules(const Image& image, std::vector<std::string>* modules, 
   }
   *error = "import directory truncated";
   return false;
+}
+
+bool ReadImports(const Image& image, std::vector<Import>* imports, std::string* error) {
+  imports->clear();
+  std::vector<std::string> modules;
+  if (!ReadImportedModules(image, &modules, error)) return false;
+  uint64_t descriptor = modules.empty() ? 0 : (uint64_t)OffsetOf(image, image.directories[1].first);
+  for (const std::string& module : modules) {
+    // The lookup table, or where a linker left none, the address table it was copied to.
+    uint32_t table = U32(image.bytes, descriptor);
+    if (table == 0) table = U32(image.bytes, descriptor + 16);
+    descriptor += 20;
+    int64_t off = OffsetOf(image, table);
+    if (off < 0) {
+      *error = "import table of " + module + " outside the file";
+      return false;
+    }
+    for (uint64_t t = (uint64_t)off;; t += 4) {
+      if (!Has(image.bytes, t, 4)) {
+        *error = "import table of " + module + " truncated";
+        return false;
+      }
+      uint32_t entry = U32(image.bytes, t);
+      if (entry == 0) break;
+      Import import{module, ""};
+      if (entry & 0x80000000u) {
+        import.function = "#" + std::to_string(entry & 0xFFFFu);
+      } else if (!CString(image, entry + 2, &import.function)) {  // after the 16-bit hint
+        *error = "imported name of " + module + " unreadable";
+        return false;
+      }
+      imports->push_back(import);
+    }
+  }
+  return true;
 }
 
 namespace {

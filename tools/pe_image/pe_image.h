@@ -46,6 +46,9 @@ struct Image {
   uint32_t imageBase = 0;
   uint32_t entryRva = 0;
   uint32_t timeDateStamp = 0;
+  // The versions a loader checks before it runs the image.
+  uint16_t majorOsVersion = 0, minorOsVersion = 0;
+  uint16_t majorSubsystemVersion = 0, minorSubsystemVersion = 0;
   std::vector<Section> sections;
   // Data directories: rva and size, index as in the optional header.
   std::vector<std::pair<uint32_t, uint32_t>> directories;
@@ -62,6 +65,15 @@ int64_t OffsetOf(const Image& image, uint32_t rva);
 bool ReadExports(const Image& image, Exports* exports, std::string* error);
 // The DLL names of the import directory, in order.
 bool ReadImportedModules(const Image& image, std::vector<std::string>* modules, std::string* error);
+
+// One imported function: its module as the import directory names it, and its name
+// ("#" and the number for one imported by ordinal).
+struct Import {
+  std::string module;
+  std::string function;
+};
+// Every imported function, module by module in the directory's order.
+bool ReadImports(const Image& image, std::vector<Import>* imports, std::string* error);
 // Every resource of the three-level tree (type, name, language).
 bool ReadResources(const Image& image, std::vector<Resource>* resources, std::string* error);
 // The first resource with numeric type and id, or nullptr.
