@@ -223,6 +223,24 @@ void RestoreExtensions() {
   }
 }
 
+// The keys of `path` below the product's class key, deepest first, each while it has
+// no subkeys left (Windows 95 would delete a key with all below it).
+void DeleteEmptyLevels(const char* path) {
+  char key[kClassKeySize];
+  if (CopyBounded(key, sizeof key, path) != 0) return;
+  size_t length = TextLength(key);
+  if (length > 0 && key[length - 1] == '\\') key[length - 1] = '\0';
+  char child[kPathSize];
+  while (!TextEquals(key, kProductClass) && ProgramDirectoryLength(key) > 0) {
+    HKEY handle;
+    if (RegOpenKeyA(HKEY_CLASSES_ROOT, key, &handle) != ERROR_SUCCESS) return;
+    bool empty = RegEnumKeyA(handle, 0, child, sizeof child) != ERROR_SUCCESS;
+    RegCloseKey(handle);
+    if (!empty || RegDeleteKeyA(HKEY_CLASSES_ROOT, key) != ERROR_SUCCESS) return;
+    key[ProgramDirectoryLength(key) - 1] = '\0';  // cut at its last backslash
+  }
+}
+
 // True when the program is the only thing left in its directory.
 bool OnlyProgramLeft(const char* directory) {
   char pattern[kPathSize];
@@ -282,12 +300,7 @@ UninstallStatus UninstallProduct(UninstallMode mode, const char* programPath, co
     // What a second run needs stays: the program, its entry, its group, the records
     // of what is left.
     ForgetRemovedRecords(directory);
-    char emptied[kClassKeySize];
-    CopyBounded(emptied, sizeof emptied, kSavedClassKeyPrefix);
-    emptied[TextLength(emptied) - 1] = '\0';  // Lumivora\license\install
-    RegDeleteKeyA(HKEY_CLASSES_ROOT, emptied);
-    emptied[ProgramDirectoryLength(emptied) - 1] = '\0';  // Lumivora\license
-    RegDeleteKeyA(HKEY_CLASSES_ROOT, emptied);
+    DeleteEmptyLevels(kSavedClassKeyPrefix);
   }
   char full[kPathSize];
   for (int i = 0; i < runtimeFileCount; ++i) {

@@ -26,6 +26,7 @@ from e2e_install import work_dir  # noqa: E402
 from wine_session import PRODUCT_DIR, UNINSTALL_KEY, WinePrefix, wait_for  # noqa: E402
 
 PROGRAM = PRODUCT_DIR + "\\LUMIVORA.EXE"
+IDOK, IDYES, IDNO, MESSAGE_TEXT = 1, 6, 7, 0xFFFF
 UNINSTALL_ROOT = UNINSTALL_KEY.rsplit("\\", 1)[0]
 
 # What Wine changes by itself between the two snapshots, kept out of the comparison
@@ -93,6 +94,18 @@ class Uninstall(unittest.TestCase):
 
     def uninstall(self, program=PROGRAM):
         return self.prefix.run(program, ".", "-u", "-silent")[0]
+
+    def uninstall_answering(self, button):
+        """The uninstall as a user starts it, its question answered with `button` and
+        any later box with OK: (exit status, texts of the boxes)."""
+        process = self.prefix.start(PROGRAM, ".", "-u")
+        texts = []
+        while process.poll() is None:
+            if self.prefix.run(self.driver, "wait", "Lumivora Uninstall", "300")[0] == 0:
+                texts.append(self.prefix.run(self.driver, "text", "Lumivora Uninstall", str(MESSAGE_TEXT))[1].strip())
+                self.prefix.run(self.driver, "press", "Lumivora Uninstall", str(button if len(texts) == 1 else IDOK))
+                self.prefix.run(self.driver, "gone", "Lumivora Uninstall", "5000")
+        return process.wait(10), texts
 
     def target(self, relative=""):
         return self.prefix.unix_path(PRODUCT_DIR + ("\\" + relative if relative else ""))
@@ -183,6 +196,21 @@ class Uninstall(unittest.TestCase):
         self.assertEqual(self.default_value("Lumivora\\license\\install\\.gif"), "giffile")
         self.assertEqual(self.default_value("Lumivora\\license\\install\\.png"), "")
 
+    def test_windows_95_deletes_the_program_at_restart_through_wininit(self):
+        self.prefix.run("reg", "add", "HKEY_CURRENT_USER\\Software\\Wine", "/v", "Version", "/d", "win95", "/f")
+        wininit = self.prefix.unix_path("C:\\windows\\wininit.ini")
+        wininit.write_bytes(b"[rename]\r\nNUL=C:\\OTHER.TMP\r\n")
+        self.prefix.unix_path("C:\\OTHER.TMP").write_bytes(b"another program's")
+        self.install()
+        short = self.prefix.run(self.driver, "shortpath", PROGRAM)[1].strip()
+        self.assertEqual(self.uninstall(), 0)
+        self.assertEqual(wininit.read_bytes(), f"[rename]\r\nNUL={short}\r\nNUL=C:\\OTHER.TMP\r\n".encode())
+        self.restart()
+        self.assertFalse(self.target("LUMIVORA.EXE").exists())
+        self.assertFalse(self.prefix.unix_path("C:\\OTHER.TMP").exists())
+        # wininit.ini deletes files only: the empty directory stays.
+        self.assertEqual(list(self.target().iterdir()), [])
+
     def test_what_is_not_the_installations_stays(self):
         self.install()
         # A copy of the program elsewhere would take the records' names below its own
@@ -210,21 +238,18 @@ class Uninstall(unittest.TestCase):
     def test_a_file_held_open_is_left_and_a_second_run_finishes(self):
         self.install()
         # Asked first; No removes nothing.
-        asking = self.prefix.start(PROGRAM, ".", "-u")
-        self.assertEqual(self.prefix.run(self.driver, "wait", "Lumivora Uninstall", "20000")[0], 0)
-        _, question, _ = self.prefix.run(self.driver, "text", "Lumivora Uninstall", str(0xFFFF))
-        self.assertEqual(question.strip(), "Remove Lumivora and all of its components?")
-        self.prefix.run(self.driver, "press", "Lumivora Uninstall", "7")  # IDNO
-        self.assertEqual(asking.wait(30), 1)
+        self.assertEqual(self.uninstall_answering(IDNO), (1, ["Remove Lumivora and all of its components?"]))
         self.assertTrue(self.target("readme.txt").exists())
-
         # Another program holds a file open: Windows refuses to delete it.
         holder = subprocess.Popen(["wine", str(self.driver), "holdfile", PRODUCT_DIR + "\\ENGLISH\\INDEX.HTM"],
                                   env=self.prefix.env, stdin=subprocess.DEVNULL, stdout=subprocess.PIPE,
                                   stderr=subprocess.DEVNULL)
         self.holders.append(holder)
         self.assertEqual(holder.stdout.readline().strip(), b"holding")
-        self.assertEqual(self.uninstall(), 2)
+        status, texts = self.uninstall_answering(IDYES)
+        self.assertEqual(status, 2)
+        self.assertEqual(len(texts), 2, texts)
+        self.assertIn("\n" + PRODUCT_DIR + "\\ENGLISH\\INDEX.HTM\n", texts[1])
         left = sorted(str(p.relative_to(self.target())) for p in self.target().rglob("*"))
         self.assertEqual(left, ["ENGLISH", "ENGLISH/INDEX.HTM", "LUMIVORA.EXE"])
         under = "HKEY_CLASSES_ROOT\\Lumivora\\installed\\"

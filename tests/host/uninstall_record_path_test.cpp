@@ -90,17 +90,3 @@ TEST(UninstallRecordPath, RefusesEveryRecordThatCouldLeadOutside) {
   EXPECT_EQ(RecordRelativePath("ENGLISH$INDEX.HTM", small, sizeof small), -1);
   EXPECT_STREQ(small, "");
 }
-
-TEST(UninstallRecordPath, DirectoriesComeLevelByLevel) {
-  EXPECT_EQ(DirectoryDepth("README.TXT"), 0);
-  EXPECT_EQ(DirectoryDepth("ENGLISH\\IMAGES\\LOGO.BMP"), 2);
-  char out[16];
-  ASSERT_EQ(DirectoryAtDepth("ENGLISH\\IMAGES\\LOGO.BMP", 2, out, sizeof out), 0);
-  EXPECT_STREQ(out, "ENGLISH\\IMAGES");
-  ASSERT_EQ(DirectoryAtDepth("ENGLISH\\IMAGES\\LOGO.BMP", 1, out, sizeof out), 0);
-  EXPECT_STREQ(out, "ENGLISH");
-  EXPECT_EQ(DirectoryAtDepth("ENGLISH\\IMAGES\\LOGO.BMP", 3, out, sizeof out), -1);
-  EXPECT_EQ(DirectoryAtDepth("README.TXT", 0, out, sizeof out), -1);
-  char tiny[4];
-  EXPECT_EQ(DirectoryAtDepth("ENGLISH\\X", 1, tiny, sizeof tiny), -1);
-}
