@@ -169,14 +169,14 @@ void RemoveKeyTree(HKEY root, const char* rootName, const char* path) {
 typedef LONG(WINAPI* RegEnumValueFunction)(HKEY, DWORD, LPSTR, LPDWORD, LPDWORD, LPDWORD, LPBYTE, LPDWORD);
 
 // True when the key holds a subkey or a named value: then only its default value goes.
-// Win32s keeps one value per key and has no RegEnumValueA, so it is looked up at run
-// time; without it a key is taken to hold more, and stays.
+// RegEnumValueA is looked up at run time: Win32s has none, and needs none, since its
+// registry keeps only the default value of a key.
 bool KeyHoldsMore(HKEY key) {
   char name[kPathSize];
   if (RegEnumKeyA(key, 0, name, sizeof name) == ERROR_SUCCESS) return true;
   RegEnumValueFunction enumValue = reinterpret_cast<RegEnumValueFunction>(
       reinterpret_cast<void*>(GetProcAddress(GetModuleHandleA("ADVAPI32"), "RegEnumValueA")));
-  if (enumValue == nullptr) return true;
+  if (enumValue == nullptr) return false;
   for (DWORD i = 0;; ++i) {
     DWORD nameSize = sizeof name;
     if (enumValue(key, i, name, &nameSize, nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS) return false;
