@@ -2,8 +2,8 @@
 """The main job after the build: installs the built install.exe (with the sample
 product inside) into a fresh Wine prefix on a virtual screen, silently, and shows
 what the installation produced; uninstalls it again, silently, and shows what is
-left of it after a restart (nothing); then walks an interactive installation in a second
-fresh prefix and saves a picture of each dialog.
+left of it after a restart (nothing); then walks an interactive installation in a
+second fresh prefix and saves a picture of each dialog.
 
     scripts/demo.py --build-dir build/win32 [--interactive]
 
