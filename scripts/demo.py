@@ -1,8 +1,9 @@
 #!/usr/bin/env python3
 """The main job after the build: installs the built install.exe (with the sample
 product inside) into a fresh Wine prefix on a virtual screen, silently, and shows
-what the installation produced; then walks an interactive installation in a second
-fresh prefix and saves a picture of each dialog.
+what the installation produced; uninstalls it again, silently, and shows what is
+left of it after a restart (nothing); then walks an interactive installation in a
+second fresh prefix and saves a picture of each dialog.
 
     scripts/demo.py --build-dir build/win32 [--interactive]
 
@@ -90,6 +91,32 @@ def show_result(prefix, status):
             print(f"  {line}")
     else:
         print("  (not started)")
+
+
+def uninstall_and_show_remains(prefix):
+    program = PRODUCT_DIR + "\\LUMIVORA.EXE"
+    section(f"uninstalling: {program} . -u -silent")
+    status = prefix.run(program, ".", "-u", "-silent")[0]
+    names = {0: "removed", 1: "declined", 2: "something could not be removed"}
+    print(f"  exit status {status}: {names.get(status, 'unexpected')}")
+    # The running program's own file and directory go at the next start of Windows.
+    prefix.restart()
+    section("what remains of the installation after a restart")
+    remains = []
+    target = prefix.unix_path(PRODUCT_DIR)
+    if target.exists():
+        remains += [str(p) for p in [target] + sorted(target.rglob("*"))]
+    for key in ("HKEY_CLASSES_ROOT\\Lumivora", UNINSTALL_KEY):
+        remains += list(prefix.reg_query(key))
+    remains += [f"HKEY_CLASSES_ROOT\\{ext} = Lumivora" for ext in EXTENSIONS
+                if prefix.default_value("HKEY_CLASSES_ROOT\\" + ext) == "Lumivora"]
+    group = prefix.start_menu_group()
+    if group:
+        remains.append(str(group))
+    for line in remains:
+        print(f"  {line}")
+    print("  (nothing)" if not remains else f"  {len(remains)} things left")
+    return status
 
 
 def fresh_prefix(base, path):
@@ -180,7 +207,7 @@ def main():
         status = prefix.run(installer)[0]
         print(f"   took {time.monotonic() - started:.2f} s")
         show_result(prefix, status)
-        prefix.stop()
+        uninstalled = uninstall_and_show_remains(prefix)
         holder.wait(10)
 
         section("an interactive installation, a picture of each dialog")
@@ -191,7 +218,7 @@ def main():
         prefix.stop()
         holder.wait(10)
         print(f"\nThe pictures are in {work / 'pictures'}")
-        return 0 if status == 0 else 1
+        return 0 if status == 0 and uninstalled == 0 else 1
     finally:
         screen.stop()
 

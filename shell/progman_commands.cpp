@@ -14,6 +14,8 @@ const char* const kDeleteItemCommands[kDeleteItemCommandCount] = {
     "[DeleteItem(\"Lumivora Order Form\")]",
 };
 
+const char kDeleteGroupCommand[] = "[DeleteGroup(Lumivora)]";
+
 const char kAddItemPrefix[] = "[AddItem(";
 const char kReleaseNotesFile[] = "readme.txt";
 const char kReleaseNotesLabel[] = ",\"Lumivora Release Notes\",";

@@ -15,6 +15,8 @@ extern const char kCreateGroupCommand[];
 extern const char kShowGroupCommand[];
 enum { kDeleteItemCommandCount = 4 };
 extern const char* const kDeleteItemCommands[kDeleteItemCommandCount];
+// What the installed program's uninstall sends: the group goes, items and all.
+extern const char kDeleteGroupCommand[];
 
 // Pieces of the two document items, as AddDocumentItem takes them: the command
 // prefix, the document's file name in the program's directory, and the item name

@@ -63,28 +63,42 @@ void ReleaseServiceAndInstance() {
   ProgmanInstance = 0;
 }
 
-}  // namespace
-
-int CreateProgramGroup() {
+// A new client instance and a conversation with the service; nullptr (everything
+// released) when no server answers.
+HCONV ConnectToProgman() {
   // DdeInitializeA starts a new instance only for an identifier of 0.
   ProgmanInstance = 0;
   if (DdeInitializeA(&ProgmanInstance, ProgmanDdeCallback, APPCMD_CLIENTONLY | CBF_FAIL_ADVISES, 0) !=
       DMLERR_NO_ERROR) {
     ProgmanInstance = 0;
-    return -1;
+    return nullptr;
   }
   ProgmanService = DdeCreateStringHandleA(ProgmanInstance, ProgmanServiceName, CP_WINANSI);
   if (ProgmanService == nullptr) {
     ReleaseServiceAndInstance();
-    return -1;
+    return nullptr;
   }
   HCONV conversation = DdeConnect(ProgmanInstance, ProgmanService, ProgmanService, nullptr);
-  if (conversation == nullptr) {
-    ReleaseServiceAndInstance();
-    return -1;
-  }
+  if (conversation == nullptr) ReleaseServiceAndInstance();
+  return conversation;
+}
+
+}  // namespace
+
+int CreateProgramGroup() {
+  HCONV conversation = ConnectToProgman();
+  if (conversation == nullptr) return -1;
   char command[kProgmanCommandSize];
   int result = SendGroupCommands(command, conversation);
+  DdeDisconnect(conversation);
+  ReleaseServiceAndInstance();
+  return result;
+}
+
+int DeleteProgramGroup() {
+  HCONV conversation = ConnectToProgman();
+  if (conversation == nullptr) return -1;
+  int result = SendCommand(kDeleteGroupCommand, conversation);
   DdeDisconnect(conversation);
   ReleaseServiceAndInstance();
   return result;

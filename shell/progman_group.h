@@ -21,6 +21,11 @@ extern const char* ProgmanServiceName;
 // message; everything obtained is released before it returns.
 int CreateProgramGroup();
 
+// Removes the product's group, items and all, through the same conversation:
+// "[DeleteGroup(Lumivora)]". 0 when the server accepted it; -1 when no server answered
+// or it refused (there was no such group, say). Shows no message.
+int DeleteProgramGroup();
+
 // The short (8.3) form of MainProgramPath into `out` (kPathSize bytes), or the long
 // form when there is no short one or it does not fit.
 void ShortProgramPath(char* out);

@@ -1,14 +1,18 @@
 // The sample product's main program: a small stand-in for the Lumivora viewer. It
 // shows what it was started with and the settings the installer handed over in
-// "lmvr.opt" next to it. Started as its own uninstaller (arguments " . -u") it says
-// so and does nothing else.
+// "lmvr.opt" next to it. Started as its own uninstaller (arguments " . -u", with
+// "-silent" after them for no questions and no boxes) it runs the uninstall kit and
+// ends with the kit's status.
 //
-// Every start first appends one line, "started: " and the command line, to
+// Every normal start first appends one line, "started: " and the command line, to
 // "lmvr-started.log" in its own directory, so that a test can see it was started.
 //
-// Plain Win32 and fixed buffers: the program stays a few kilobytes, with no C++
-// runtime beside it.
+// Plain Win32 and fixed buffers, and an entry point of its own: the program imports
+// nothing but the system's own libraries, no C runtime, so that it loads on every
+// Windows the installer runs on.
 #include <windows.h>
+
+#include "uninstall/uninstall_product.h"
 
 namespace {
 
@@ -54,19 +58,6 @@ void LogStart(const char* directory) {
   WriteFile(log, "\r\n", 2, &written, nullptr);
   FlushFileBuffers(log);
   CloseHandle(log);
-}
-
-// The uninstall entry runs the program, unquoted, followed by " . -u".
-bool UninstallRequested(const char* commandLine) {
-  int length = lstrlenA(commandLine);
-  while (length > 0 && (commandLine[length - 1] == ' ' || commandLine[length - 1] == '\t')) --length;
-  const char suffix[] = " . -u";
-  const int suffixLength = sizeof suffix - 1;
-  if (length < suffixLength) return false;
-  for (int i = 0; i < suffixLength; ++i) {
-    if (commandLine[length - suffixLength + i] != suffix[i]) return false;
-  }
-  return true;
 }
 
 // The arguments after the program's name, quoted or not.
@@ -145,28 +136,34 @@ LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lPa
   return DefWindowProcA(window, message, wParam, lParam);
 }
 
-}  // namespace
+// The files the program itself writes beside it, which the installer never recorded.
+const char* const kRuntimeFiles[] = {"lmvr-started.log"};
 
-int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int show) {
+int Run(HINSTANCE instance, int show) {
+  const char* commandLine = GetCommandLineA();
+  UninstallMode mode = UninstallModeOf(commandLine);
+  if (mode != kNoUninstall) {
+    // No start line: the uninstall removes the log, and a later run must not bring it back.
+    char programPath[MAX_PATH];
+    DWORD length = GetModuleFileNameA(nullptr, programPath, sizeof programPath);
+    if (length == 0 || length >= sizeof programPath) return kUninstallIncomplete;
+    return UninstallProduct(mode, programPath, kRuntimeFiles, sizeof kRuntimeFiles / sizeof kRuntimeFiles[0]);
+  }
+
   char directory[MAX_PATH];
   OwnDirectory(directory, sizeof directory);
   LogStart(directory);
 
-  const char* commandLine = GetCommandLineA();
   Append(Shown, sizeof Shown, "Lumivora sample program\r\n\r\nCommand line: ");
   Append(Shown, sizeof Shown, commandLine);
   Append(Shown, sizeof Shown, "\r\n");
-  if (UninstallRequested(commandLine)) {
-    Append(Shown, sizeof Shown, "\r\nThe uninstall was requested. This sample program does nothing else.\r\n");
-  } else {
-    const char* arguments = Arguments(commandLine);
-    Append(Shown, sizeof Shown, "Arguments: ");
-    Append(Shown, sizeof Shown, *arguments != '\0' ? arguments : "(none)");
-    Append(Shown, sizeof Shown, "\r\n\r\n");
-    DescribeOptions(directory, Shown, sizeof Shown);
-  }
+  const char* arguments = Arguments(commandLine);
+  Append(Shown, sizeof Shown, "Arguments: ");
+  Append(Shown, sizeof Shown, *arguments != '\0' ? arguments : "(none)");
+  Append(Shown, sizeof Shown, "\r\n\r\n");
+  DescribeOptions(directory, Shown, sizeof Shown);
 
-  WNDCLASSA windowClass = {};
+  static WNDCLASSA windowClass;
   windowClass.lpfnWndProc = WindowProc;
   windowClass.hInstance = instance;
   windowClass.hIcon = LoadIconA(instance, MAKEINTRESOURCEA(1));
@@ -190,4 +187,14 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int show) {
     DispatchMessageA(&message);
   }
   return 0;
+}
+
+}  // namespace
+
+extern "C" void WINAPI LumivoraEntry() {
+  STARTUPINFOA startup;
+  startup.cb = sizeof startup;
+  GetStartupInfoA(&startup);
+  int show = (startup.dwFlags & STARTF_USESHOWWINDOW) ? startup.wShowWindow : SW_SHOWDEFAULT;
+  ExitProcess((UINT)Run(GetModuleHandleA(nullptr), show));
 }

@@ -537,7 +537,9 @@ def cleanup():
         pid_file.unlink()
 
 
-def main():
+def main(classes=None):
+    """Runs the named cases (or all) of `classes`; other end-to-end scripts pass theirs
+    and share this prepared prefix and screen."""
     global ARGS
     parser = argparse.ArgumentParser(description=__doc__, formatter_class=argparse.RawDescriptionHelpFormatter)
     parser.add_argument("--build-dir", required=True)
@@ -552,7 +554,7 @@ def main():
     if ARGS.cleanup:
         cleanup()
         return 0
-    classes = (Installation, Faults)
+    classes = classes or (Installation, Faults)
     if ARGS.cases:
         suite = unittest.TestSuite(next(c for c in classes if hasattr(c, name))(name) for name in ARGS.cases)
     else:

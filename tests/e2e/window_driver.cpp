@@ -19,6 +19,8 @@
 //                                          that the Wine desktop (and the shell's
 //                                          Program Manager service) stays up
 //   window_driver progman [MS]             wait until the "progman" DDE service answers
+//   window_driver holdfile PATH            keep PATH open, shared for reading only (no
+//                                          deleting), until killed
 //
 // Exit status 0 when the command was carried out, 1 when the window or control was
 // not found (in time), 2 for a usage error.
@@ -117,6 +119,15 @@ int main(int argc, char** argv) {
     std::fflush(stdout);
     MSG msg;
     while (GetMessageA(&msg, nullptr, 0, 0) > 0) DispatchMessageA(&msg);
+    return 0;
+  }
+  if (std::strcmp(command, "holdfile") == 0) {
+    if (argc < 3) return Usage();
+    HANDLE file = CreateFileA(argv[2], GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+    if (file == INVALID_HANDLE_VALUE) return 1;
+    std::printf("holding\n");
+    std::fflush(stdout);
+    Sleep(INFINITE);
     return 0;
   }
   if (std::strcmp(command, "shortpath") == 0) {

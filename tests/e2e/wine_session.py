@@ -95,6 +95,15 @@ class WinePrefix:
         subprocess.run(["wineserver", "-w"], env=self.env, stdout=subprocess.DEVNULL,
                        stderr=subprocess.DEVNULL)
 
+    def restart(self):
+        """Windows restarted (the prefix is left stopped): wineboot carries out the file
+        deletions that programs asked for at the next start."""
+        self.stop()
+        status = subprocess.run(["wineboot", "-r"], env=self.env, stdout=subprocess.DEVNULL,
+                                stderr=subprocess.DEVNULL).returncode
+        self.stop()
+        return status
+
     # -- running programs -------------------------------------------------------
     def _output_files(self):
         # Wine's helper processes inherit the program's output handles and outlive it:

@@ -1,0 +1,272 @@
+#!/usr/bin/env python3
+"""End-to-end tests of the uninstall: the real install.exe, then the installed
+program started as its own uninstaller (" . -u -silent"), under Wine and Xvfb.
+
+The proof is a round trip: a snapshot of drive C:'s file tree and of the registry
+(HKEY_CLASSES_ROOT, the uninstall entries, the Start Menu folder) before the
+installation and after the uninstall and a restart must be equal (see below for what
+Wine changes on its own and how the snapshot keeps it out).
+
+Shares e2e_install.py's prepared prefix and screen (ctest's e2e fixture):
+
+    e2e_uninstall.py --build-dir build/win32 --work-dir build/win32/e2e test_round_trip_leaves_the_machine_as_it_was
+"""
+
+import hashlib
+import os
+import shutil
+import subprocess
+import sys
+import unittest
+from pathlib import Path
+
+sys.path.insert(0, str(Path(__file__).resolve().parent))
+import e2e_install  # noqa: E402
+from e2e_install import work_dir  # noqa: E402
+from wine_session import PRODUCT_DIR, UNINSTALL_KEY, WinePrefix, wait_for  # noqa: E402
+
+PROGRAM = PRODUCT_DIR + "\\LUMIVORA.EXE"
+IDOK, IDYES, IDNO, MESSAGE_TEXT = 1, 6, 7, 0xFFFF
+UNINSTALL_ROOT = UNINSTALL_KEY.rsplit("\\", 1)[0]
+
+# What Wine changes by itself between the two snapshots, kept out of the comparison
+# by the snapshot's own construction rather than by a list of exceptions:
+# - the export file of each snapshot is written outside drive C: (to the case's
+#   folder, through Z:), so the snapshot does not see itself;
+# - the key times Wine keeps in its registry files are not part of an export;
+# - the user folders Wine links to the host's home (Desktop, Documents and so on) are
+#   compared as links, not followed.
+# Nothing else differed in the runs so far: a difference anywhere else is the
+# uninstall's.
+
+
+class Uninstall(unittest.TestCase):
+    """One case: a fresh copy of the prepared prefix with the desktop up, install.exe
+    and its lmvropt.ini in C:\\media."""
+
+    def setUp(self):
+        self.case_dir = work_dir() / "cases" / ("uninstall-" + self._testMethodName)
+        shutil.rmtree(self.case_dir, ignore_errors=True)
+        self.case_dir.mkdir(parents=True)
+        display = (work_dir() / "display").read_text().strip()
+        self.prefix = WinePrefix(work_dir() / "base", display).copy_to(self.case_dir / "prefix")
+        self.driver = Path(e2e_install.ARGS.build_dir) / "tests" / "window_driver.exe"
+        media = self.prefix.unix_path("C:\\media")
+        media.mkdir()
+        shutil.copy(Path(e2e_install.ARGS.build_dir) / "install.exe", media / "install.exe")
+        (media / "lmvropt.ini").write_text("sSilent=1\r\n")
+        self.holders = []
+        self.start_desktop()
+
+    def tearDown(self):
+        self.stop_prefix()
+        if not os.environ.get("LMVR_E2E_KEEP"):
+            shutil.rmtree(self.case_dir, ignore_errors=True)
+
+    # -- the prefix ----------------------------------------------------------------
+    def start_desktop(self):
+        self.prefix.start_server()
+        self.holders.append(self.prefix.start(self.driver, "hold"))
+        status, _, _ = self.prefix.run(self.driver, "progman", 30000)
+        self.assertEqual(status, 0, "the shell's Program Manager service did not come up")
+
+    def stop_prefix(self):
+        self.prefix.stop()
+        for holder in self.holders:
+            holder.wait(10)
+        self.holders = []
+
+    def restart(self):
+        """Windows restarted: the deletions it was asked to make at the restart are made."""
+        self.stop_prefix()
+        self.assertEqual(self.prefix.restart(), 0)
+        self.start_desktop()
+
+    # -- installing and uninstalling -------------------------------------------------
+    def install(self):
+        self.assertEqual(self.prefix.run("C:\\media\\install.exe")[0], 0)
+        # The installed program was started at the end; its window is closed as a user
+        # would (and so are the group's folder windows Wine's Program Manager opened).
+        wait_for(self.target("lmvr-started.log").exists, 20)
+        while self.prefix.run(self.driver, "wait", "Lumivora", "1000")[0] == 0:
+            self.prefix.run(self.driver, "close", "Lumivora")
+            self.prefix.run(self.driver, "gone", "Lumivora", "2000")
+
+    def uninstall(self, program=PROGRAM):
+        return self.prefix.run(program, ".", "-u", "-silent")[0]
+
+    def uninstall_answering(self, button):
+        """The uninstall as a user starts it, its question answered with `button` and
+        any later box with OK: (exit status, texts of the boxes)."""
+        process = self.prefix.start(PROGRAM, ".", "-u")
+        texts = []
+        while process.poll() is None:
+            if self.prefix.run(self.driver, "wait", "Lumivora Uninstall", "300")[0] == 0:
+                texts.append(self.prefix.run(self.driver, "text", "Lumivora Uninstall", str(MESSAGE_TEXT))[1].strip())
+                self.prefix.run(self.driver, "press", "Lumivora Uninstall", str(button if len(texts) == 1 else IDOK))
+                self.prefix.run(self.driver, "gone", "Lumivora Uninstall", "5000")
+        return process.wait(10), texts
+
+    def target(self, relative=""):
+        return self.prefix.unix_path(PRODUCT_DIR + ("\\" + relative if relative else ""))
+
+    def set_class(self, extension, value):
+        self.prefix.run("reg", "add", "HKEY_CLASSES_ROOT\\" + extension, "/ve", "/d", value, "/f")
+
+    def remove_class(self, extension):
+        self.prefix.run("reg", "delete", "HKEY_CLASSES_ROOT\\" + extension, "/ve", "/f")
+
+    def default_value(self, key):
+        return self.prefix.default_value("HKEY_CLASSES_ROOT\\" + key)
+
+    # -- snapshots -------------------------------------------------------------------
+    def export(self, key):
+        """{key: {value name: data}} of `key` and all below it, through reg export."""
+        out = self.case_dir / "export.reg"
+        out.unlink(missing_ok=True)
+        status, _, _ = self.prefix.run("reg", "export", key, "Z:" + str(out).replace("/", "\\"), "/y")
+        if status != 0:
+            return {}
+        keys = {}
+        current = None
+        text = out.read_bytes().decode("utf-16")
+        # Continued lines (long hex values) are joined first.
+        text = text.replace("\\\r\n  ", "").replace("\r\n", "\n")
+        for line in text.split("\n"):
+            if line.startswith("[") and line.endswith("]"):
+                current = keys.setdefault(line[1:-1], {})
+            elif current is not None and "=" in line:
+                name, _, data = line.partition("=")
+                current[name] = data
+        return keys
+
+    def snapshot(self):
+        """(files, keys): every path below drive_c with a digest of each file, and
+        every key of the three registry places with its values."""
+        root = self.prefix.path / "drive_c"
+        files = {}
+        for path in sorted(root.rglob("*")):
+            rel = str(path.relative_to(root))
+            if path.is_symlink():
+                files[rel] = "link " + os.readlink(path)
+            elif path.is_dir():
+                files[rel] = "dir"
+            else:
+                files[rel] = hashlib.sha256(path.read_bytes()).hexdigest()
+        keys = {}
+        keys.update(self.export("HKEY_CLASSES_ROOT"))
+        keys.update(self.export(UNINSTALL_ROOT))
+        return files, keys
+
+    def difference(self, before, after):
+        """What differs between two snapshots, as sorted lines."""
+        lines = []
+        for kind, old, new in (("file", before[0], after[0]), ("key", before[1], after[1])):
+            for name in sorted(set(old) | set(new)):
+                if old.get(name) == new.get(name):
+                    continue
+                lines.append(f"{kind} {name}: {old.get(name, '(none)')!s:.60} -> {new.get(name, '(none)')!s:.60}")
+        return lines
+
+    def figures(self, snapshot):
+        files, keys = snapshot
+        return f"{len(files)} paths on C:, {len(keys)} keys"
+
+    # -- the cases -------------------------------------------------------------------
+    def test_round_trip_leaves_the_machine_as_it_was(self):
+        self.set_class(".gif", "giffile")
+        self.remove_class(".png")
+        before = self.snapshot()
+        self.install()
+        installed = self.snapshot()
+        self.assertEqual(self.default_value(".gif"), "Lumivora")
+        self.assertEqual(self.uninstall(), 0)
+        # Until the restart only the program and its directory are left of it.
+        self.assertEqual(sorted(p.name for p in self.target().iterdir()), ["LUMIVORA.EXE"])
+        # A second uninstall finds nothing to do and brings nothing back.
+        self.assertEqual(self.uninstall(), 0)
+        self.restart()
+        self.assertFalse(self.target().exists())
+        after = self.snapshot()
+        print(f"\nround trip: before {self.figures(before)}; installed {self.figures(installed)}; "
+              f"after the uninstall and a restart {self.figures(after)}")
+        self.assertEqual(self.difference(before, after), [])
+        # A new installation finds the machine clean and saves the restored classes.
+        self.install()
+        self.assertEqual(self.default_value("Lumivora\\license\\install\\.gif"), "giffile")
+        self.assertEqual(self.default_value("Lumivora\\license\\install\\.png"), "")
+
+    def test_windows_95_deletes_the_program_at_restart_through_wininit(self):
+        self.prefix.run("reg", "add", "HKEY_CURRENT_USER\\Software\\Wine", "/v", "Version", "/d", "win95", "/f")
+        wininit = self.prefix.unix_path("C:\\windows\\wininit.ini")
+        wininit.write_bytes(b"[rename]\r\nNUL=C:\\OTHER.TMP\r\n")
+        self.prefix.unix_path("C:\\OTHER.TMP").write_bytes(b"another program's")
+        self.install()
+        short = self.prefix.run(self.driver, "shortpath", PROGRAM)[1].strip()
+        self.assertEqual(self.uninstall(), 0)
+        self.assertEqual(wininit.read_bytes(), f"[rename]\r\nNUL={short}\r\nNUL=C:\\OTHER.TMP\r\n".encode())
+        self.restart()
+        self.assertFalse(self.target("LUMIVORA.EXE").exists())
+        self.assertFalse(self.prefix.unix_path("C:\\OTHER.TMP").exists())
+        # wininit.ini deletes files only: the empty directory stays.
+        self.assertEqual(list(self.target().iterdir()), [])
+
+    def test_what_is_not_the_installations_stays(self):
+        self.install()
+        # A copy of the program elsewhere would take the records' names below its own
+        # directory: it refuses and removes nothing.
+        shutil.copy(self.target("LUMIVORA.EXE"), self.prefix.unix_path("C:\\media\\LUMIVORA.EXE"))
+        self.assertEqual(self.uninstall("C:\\media\\LUMIVORA.EXE"), 2)
+        self.assertTrue(self.target("readme.txt").exists())
+        self.assertTrue(self.prefix.unix_path("C:\\media\\install.exe").exists())
+        # Pictures the user saved into the program's directory, an extension another
+        # program took over, and a record edited to lead outside.
+        self.target("mine.gif").write_bytes(b"GIF89a")
+        self.target("ENGLISH\\IMAGES\\MINE.PNG").write_bytes(b"png")
+        self.set_class(".jpg", "OtherViewer.Jpg")
+        win_ini = self.prefix.unix_path("C:\\windows\\win.ini")
+        self.assertTrue(win_ini.exists())
+        self.prefix.run("reg", "add", "HKEY_CLASSES_ROOT\\Lumivora\\installed\\..$..$Windows$win.ini", "/ve", "/f")
+        self.assertEqual(self.uninstall(), 0)
+        self.restart()
+        self.assertTrue(win_ini.exists())
+        self.assertEqual(self.default_value(".jpg"), "OtherViewer.Jpg")
+        left = sorted(str(p.relative_to(self.target())) for p in self.target().rglob("*"))
+        self.assertEqual(left, ["ENGLISH", "ENGLISH/IMAGES", "ENGLISH/IMAGES/MINE.PNG", "mine.gif"])
+        self.assertEqual(self.prefix.reg_query("HKEY_CLASSES_ROOT\\Lumivora"), {})
+
+    def test_a_file_held_open_is_left_and_a_second_run_finishes(self):
+        self.install()
+        # Asked first; No removes nothing.
+        self.assertEqual(self.uninstall_answering(IDNO), (1, ["Remove Lumivora and all of its components?"]))
+        self.assertTrue(self.target("readme.txt").exists())
+        # Another program holds a file open: Windows refuses to delete it.
+        holder = subprocess.Popen(["wine", str(self.driver), "holdfile", PRODUCT_DIR + "\\ENGLISH\\INDEX.HTM"],
+                                  env=self.prefix.env, stdin=subprocess.DEVNULL, stdout=subprocess.PIPE,
+                                  stderr=subprocess.DEVNULL)
+        self.holders.append(holder)
+        self.assertEqual(holder.stdout.readline().strip(), b"holding")
+        status, texts = self.uninstall_answering(IDYES)
+        self.assertEqual(status, 2)
+        self.assertEqual(len(texts), 2, texts)
+        self.assertIn("\n" + PRODUCT_DIR + "\\ENGLISH\\INDEX.HTM\n", texts[1])
+        left = sorted(str(p.relative_to(self.target())) for p in self.target().rglob("*"))
+        self.assertEqual(left, ["ENGLISH", "ENGLISH/INDEX.HTM", "LUMIVORA.EXE"])
+        under = "HKEY_CLASSES_ROOT\\Lumivora\\installed\\"
+        records = {k[len(under):] for k in self.prefix.reg_query(under[:-1]) if k.startswith(under)}
+        self.assertEqual(records, {"ENGLISH$INDEX.HTM", "LUMIVORA.EXE"})
+        self.assertNotEqual(self.prefix.reg_query(UNINSTALL_KEY), {})
+        # The extensions were given back in the first run.
+        self.assertNotEqual(self.default_value(".gif"), "Lumivora")
+        holder.kill()
+        holder.wait(10)
+        self.assertEqual(self.uninstall(), 0)
+        self.restart()
+        self.assertFalse(self.target().exists())
+        self.assertEqual(self.prefix.reg_query("HKEY_CLASSES_ROOT\\Lumivora"), {})
+        self.assertEqual(self.prefix.reg_query(UNINSTALL_KEY), {})
+        self.assertIsNone(self.prefix.start_menu_group())
+
+
+if __name__ == "__main__":
+    sys.exit(e2e_install.main((Uninstall,)))
