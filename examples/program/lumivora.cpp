@@ -48,9 +48,12 @@ void LogStart(const char* directory) {
   char path[MAX_PATH + 32];
   lstrcpynA(path, directory, MAX_PATH);
   Append(path, sizeof path, "lmvr-started.log");
-  HANDLE log = CreateFileA(path, FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_ALWAYS,
+  // FILE_APPEND_DATA is an access right of NT alone; Windows 95 and Win32s know only
+  // the generic rights, so the line is appended by seeking to the end.
+  HANDLE log = CreateFileA(path, GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_ALWAYS,
                            FILE_ATTRIBUTE_NORMAL, nullptr);
   if (log == INVALID_HANDLE_VALUE) return;
+  SetFilePointer(log, 0, nullptr, FILE_END);
   const char* commandLine = GetCommandLineA();
   DWORD written = 0;
   WriteFile(log, "started: ", 9, &written, nullptr);
