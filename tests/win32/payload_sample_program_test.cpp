@@ -32,11 +32,15 @@ SampleRun Start(const std::string& commandLine) {
     window = FindWindowA("LumivoraSample", nullptr);
   }
   if (window != nullptr) {
+    // The window can be found before its text is in it: ask until the text comes.
     // WM_GETTEXT itself: GetWindowText does not ask a window of another process.
     char text[8192] = {};
-    DWORD_PTR length = 0;
-    SendMessageTimeoutA(GetDlgItem(window, 100), WM_GETTEXT, sizeof text, reinterpret_cast<LPARAM>(text),
-                        SMTO_ABORTIFHUNG, 10000, &length);
+    for (int i = 0; i < 100 && text[0] == '\0'; ++i) {
+      if (i > 0) Sleep(100);
+      DWORD_PTR length = 0;
+      SendMessageTimeoutA(GetDlgItem(window, 100), WM_GETTEXT, sizeof text, reinterpret_cast<LPARAM>(text),
+                          SMTO_ABORTIFHUNG, 10000, &length);
+    }
     run.windowText = text;
     PostMessageA(window, WM_CLOSE, 0, 0);
   }
