@@ -1,6 +1,6 @@
 // No static text of a dialog is cut: each needs no more room than the part of its
 // control the user sees, measured at the template's font in the dialog's own DC, with
-// the dialog manager's layout. Arial comes from fonts-liberation here (Liberation Sans
+// the dialog manager's layout. Push buttons are measured too, inside their borders. Arial comes from fonts-liberation here (Liberation Sans
 // has Arial's widths), so what fits here fits on Windows. In a German build the same
 // check runs over the German variants.
 #include <gtest/gtest.h>
@@ -26,7 +26,10 @@ INT_PTR CALLBACK StillProc(HWND dialog, UINT message, WPARAM wParam, LPARAM) {
   return FALSE;
 }
 
-// One line per static text that needs more room than it has.
+// Room a push button's frame and focus rectangle take on either side of its text.
+int ButtonMargin() { return GetSystemMetrics(SM_CXEDGE) + 1; }
+
+// One line per static text or push-button text that needs more room than it has.
 std::vector<std::string> CutTexts(HWND dialog) {
   std::vector<std::string> cut;
   HDC dc = GetDC(dialog);
@@ -38,9 +41,13 @@ std::vector<std::string> CutTexts(HWND dialog) {
   for (HWND control = GetWindow(dialog, GW_CHILD); control != nullptr; control = GetWindow(control, GW_HWNDNEXT)) {
     char cls[16] = {};
     GetClassNameA(control, cls, sizeof cls);
-    LONG type = GetWindowLongA(control, GWL_STYLE) & SS_TYPEMASK;
+    LONG style = GetWindowLongA(control, GWL_STYLE);
+    LONG type = style & SS_TYPEMASK;
     bool wrapping = type == SS_LEFT || type == SS_CENTER || type == SS_RIGHT;
-    if (lstrcmpiA(cls, "Static") != 0 || !(wrapping || type == SS_SIMPLE || type == SS_LEFTNOWORDWRAP)) continue;
+    bool isStatic = lstrcmpiA(cls, "Static") == 0 && (wrapping || type == SS_SIMPLE || type == SS_LEFTNOWORDWRAP);
+    LONG buttonType = style & BS_TYPEMASK;
+    bool isPushButton = lstrcmpiA(cls, "Button") == 0 && (buttonType == BS_PUSHBUTTON || buttonType == BS_DEFPUSHBUTTON);
+    if (!isStatic && !isPushButton) continue;
     std::string text = testing_support::WindowText(control);
     if (text.empty()) continue;
     // Labels are wider than the dialog, which clips them: what counts is the part
@@ -50,8 +57,9 @@ std::vector<std::string> CutTexts(HWND dialog) {
     MapWindowPoints(nullptr, dialog, reinterpret_cast<POINT*>(&frame), 2);
     IntersectRect(&seen, &frame, &client);
     int width = seen.right - seen.left, height = seen.bottom - seen.top;
+    if (isPushButton) width -= 2 * ButtonMargin();
     int neededWidth = 0, neededHeight = 0;
-    if (wrapping && frame.bottom - frame.top >= 2 * metrics.tmHeight) {
+    if (isStatic && wrapping && frame.bottom - frame.top >= 2 * metrics.tmHeight) {
       // Room for several lines: the text wraps at the control's width.
       RECT need = {0, 0, frame.right - frame.left, 0};
       DrawTextA(dc, text.c_str(), -1, &need, DT_CALCRECT | DT_WORDBREAK);
@@ -77,7 +85,7 @@ std::vector<std::string> CutTexts(HWND dialog) {
 
 }  // namespace
 
-TEST(DialogTextWidth, EveryStaticTextFitsItsControl) {
+TEST(DialogTextWidth, EveryTextFitsItsControl) {
   struct Case {
     int base;
     DLGPROC procedure;
