@@ -1,8 +1,9 @@
-// No static text of a dialog is cut: each needs no more room than the part of its
-// control the user sees, measured at the template's font in the dialog's own DC, with
-// the dialog manager's layout. Push buttons are measured too, inside their borders. Arial comes from fonts-liberation here (Liberation Sans
-// has Arial's widths), so what fits here fits on Windows. In a German build the same
-// check runs over the German variants.
+// No text of a dialog is cut: each static text, and each push button's text inside
+// the button's frame, needs no more room than the part of its control the user sees,
+// measured at the template's font in the dialog's own DC, with the dialog manager's
+// layout. Arial comes from fonts-liberation here (Liberation Sans has Arial's widths),
+// so what fits here fits on Windows. In a German build the same check runs over the
+// German variants.
 #include <gtest/gtest.h>
 
 #include <string>
