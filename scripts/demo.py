@@ -5,10 +5,11 @@ what the installation produced; uninstalls it again, silently, and shows what is
 left of it after a restart (nothing); then walks an interactive installation in a
 second fresh prefix and saves a picture of each dialog.
 
-    scripts/demo.py --build-dir build/win32 [--interactive]
+    scripts/demo.py --build-dir build/win32 [--interactive] [--language=G]
 
 --interactive runs the installer on your own screen ($DISPLAY) instead, for you to
-click through, and then shows what it produced.
+click through, and then shows what it produced. --language=G starts the installer with
+"-language=G" (the build must carry German: build/win32-de).
 """
 
 import argparse
@@ -140,21 +141,35 @@ def media(prefix, build_dir, options=None):
     return "C:\\media\\install.exe"
 
 
-def picture_walk(prefix, screen, driver, pictures):
+# The dialogs' titles by language: destination, licence, checklist, completion.
+TITLES = {
+    "E": ("Lumivora Install - Windows (32-bit)", "License Agreement", "Lumivora Installation",
+          "Installation Complete"),
+    "G": ("Lumivora Installation - Windows (32-Bit)", "Lizenzvereinbarung", "Lumivora-Installation",
+          "Installation abgeschlossen"),
+}
+
+
+def switches(language):
+    return ["-language=" + language] if language != "E" else []
+
+
+def picture_walk(prefix, screen, driver, pictures, language):
     pictures.mkdir(parents=True, exist_ok=True)
-    process = prefix.start("C:\\media\\install.exe")
+    process = prefix.start("C:\\media\\install.exe", *switches(language))
+    destination, licence, associations, completion = TITLES[language]
     steps = [
-        ("Lumivora Install - Windows (32-bit)", "1-destination.png", "1"),
-        ("License Agreement", "2-licence.png", "1"),
-        ("Lumivora Installation", "3-associations.png", "1"),
+        (destination, "1-destination.png", "1"),
+        (licence, "2-licence.png", "1"),
+        (associations, "3-associations.png", "1"),
         # The copy dialog is gone within a blink; scripts/render-dialogs draws it.
-        ("Installation Complete", "5-completion.png", "2"),
+        (completion, "5-completion.png", "2"),
     ]
     for title, name, button in steps:
         if prefix.run(driver, "wait", title, "60000")[0] != 0:
             print(f"  no dialog '{title}' appeared")
             break
-        if title == "Installation Complete":
+        if title == completion:
             # Wine's Program Manager opened the group's folder windows on top of the
             # dialog; close them, as a user would, before the picture.
             while prefix.run(driver, "wait", "Lumivora", "300")[0] == 0:
@@ -172,6 +187,7 @@ def main():
     parser = argparse.ArgumentParser(description=__doc__, formatter_class=argparse.RawDescriptionHelpFormatter)
     parser.add_argument("--build-dir", default=str(ROOT / "build" / "win32"))
     parser.add_argument("--interactive", action="store_true")
+    parser.add_argument("--language", choices=sorted(TITLES), default="E")
     args = parser.parse_args()
     build_dir = Path(args.build_dir).resolve()
     driver = build_dir / "tests" / "window_driver.exe"
@@ -193,7 +209,7 @@ def main():
             holder = desktop_up(prefix, driver)
             installer = media(prefix, build_dir)
             print("== the installer is on your screen; click through it")
-            status = prefix.run(installer, timeout=3600)[0]
+            status = prefix.run(installer, *switches(args.language), timeout=3600)[0]
             show_result(prefix, status)
             prefix.stop()
             holder.wait(10)
@@ -202,9 +218,10 @@ def main():
         prefix = fresh_prefix(base, work / "silent")
         holder = desktop_up(prefix, driver)
         installer = media(prefix, build_dir, "sSilent=1\r\n")
-        print(f"== installing silently: {installer} with lmvropt.ini holding sSilent=1")
+        print(f"== installing silently: {installer} {' '.join(switches(args.language))}"
+              " with lmvropt.ini holding sSilent=1")
         started = time.monotonic()
-        status = prefix.run(installer)[0]
+        status = prefix.run(installer, *switches(args.language))[0]
         print(f"   took {time.monotonic() - started:.2f} s")
         show_result(prefix, status)
         uninstalled = uninstall_and_show_remains(prefix)
@@ -214,7 +231,7 @@ def main():
         prefix = fresh_prefix(base, work / "pictures-prefix")
         holder = desktop_up(prefix, driver)
         media(prefix, build_dir)
-        picture_walk(prefix, screen, driver, work / "pictures")
+        picture_walk(prefix, screen, driver, work / "pictures", args.language)
         prefix.stop()
         holder.wait(10)
         print(f"\nThe pictures are in {work / 'pictures'}")

@@ -4,6 +4,10 @@
 #include "common/installer_state.h"
 #include "text/licence_text.h"
 
+#ifdef LMVR_LANGUAGE_GERMAN
+#include "text/german_messages.h"
+#endif
+
 namespace {
 
 // Entries are stored as one block each: letter, key, NUL, text, NUL.
@@ -35,8 +39,15 @@ const char* const kEnglish[] = {
 
 #undef LMVR_ENTRY
 
-// Languages without translations yet: present and empty.
+// Languages without translations in this build: present and empty.
 const char* const kEmpty[] = {nullptr};
+
+// A macro, not a variable, so that the catalogue stays a constant the loader fills in.
+#ifdef LMVR_LANGUAGE_GERMAN
+#define LMVR_GERMAN_TABLE GermanMessages
+#else
+#define LMVR_GERMAN_TABLE kEmpty
+#endif
 
 const char* FindIn(const char* const* table, const char* key) {
   for (; *table != nullptr; ++table) {
@@ -48,7 +59,7 @@ const char* FindIn(const char* const* table, const char* key) {
 
 }  // namespace
 
-const char* const* const MessageCatalogue[7] = {kEnglish, kEmpty, kEmpty, kEmpty, kEmpty, kEmpty, kEmpty};
+const char* const* const MessageCatalogue[7] = {kEnglish, LMVR_GERMAN_TABLE, kEmpty, kEmpty, kEmpty, kEmpty, kEmpty};
 
 bool LanguageHasMessages(int language) {
   if (language < 0 || language >= 7) return false;

@@ -1,5 +1,7 @@
 // Every text the installer shows outside its dialog templates, by key, per
-// interface language. Only English is filled; other languages fall back to it.
+// interface language. English is always filled, German in a build with "G" among
+// LMVR_LANGUAGES; every other language, and every key a table lacks, falls back to
+// English.
 #pragma once
 
 // Seven tables (one per LanguageIndex), each a list of entries ending with nullptr.

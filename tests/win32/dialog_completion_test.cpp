@@ -59,9 +59,9 @@ TEST(CompletionDialog, WithoutAutoRunOnlyExitIsLeftAndEnterExits) {
   EXPECT_TRUE(seen.exit);
   EXPECT_EQ(seen.focus, IDCANCEL);
 
-  // A variant with a third run line (the test program's 231, language 1) loses it
+  // A variant with a third run line (the test program's 236, language 6) loses it
   // too; a run command that arrives all the same is not obeyed.
-  LanguageIndex = 1;
+  LanguageIndex = 6;
   outcome = RunDialog(kCompletionTemplate, CompletionDialogProc,
                       {Look(&seen), [](HWND dialog) { Click(dialog, IDOK); },
                        [](HWND dialog) { PressKey(dialog, VK_ESCAPE); }});

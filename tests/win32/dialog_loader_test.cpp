@@ -34,13 +34,13 @@ TEST(DialogLoader, UsesTheLanguageVariantWhereThereIsOneAndTheBaseTemplateElsewh
     const char* caption;
     bool hasControl116;
   };
-  // The test program carries one variant: 231, completion for language 1. Any other
-  // language, and any other dialog, takes the base template.
+  // The test program carries a variant of its own: 236, completion for language 6.
+  // Any other language, and any other dialog, takes the base template.
   const Case cases[] = {
       {0, kCompletionTemplate, "Installation Complete", false},
-      {1, kCompletionTemplate, "Installation Complete (language 1)", true},
+      {6, kCompletionTemplate, "Installation Complete (language 6)", true},
       {2, kCompletionTemplate, "Installation Complete", false},
-      {1, kLicenceTemplate, "License Agreement", false},  // a variant for one dialog only
+      {6, kLicenceTemplate, "License Agreement", false},  // a variant for one dialog only
       {4, kAssociationTemplate, "Lumivora Installation", false},
       {4, kDestinationTemplate, "", false},  // its procedure sets the caption
   };

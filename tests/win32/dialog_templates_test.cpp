@@ -1,7 +1,8 @@
-// The five dialog templates as they stand in the built install.exe, read back from
-// its resource section: what the dialog procedures and the user rely on (the controls
-// by id and class, the default buttons, the boxes' styles, the icon), not the layout
-// and the texts, which resources/dialogs.rc states and the dialog pictures show.
+// The five dialog templates, and a German build's variants of them, as they stand in
+// the built install.exe, read back from its resource section: what the dialog
+// procedures and the user rely on (the controls by id and class, the default buttons,
+// the boxes' styles, the icon), not the layout and the texts, which the resource
+// scripts state and the dialog pictures show.
 #include <gtest/gtest.h>
 
 #include <cstdint>
@@ -108,6 +109,16 @@ const std::vector<WantedTemplate>& Wanteds() {
   return templates;
 }
 
+// The template ids of this build's languages: the base templates are language 0; a
+// build with German adds base + 1.
+std::vector<uint32_t> Languages() {
+#ifdef LMVR_LANGUAGE_GERMAN
+  return {0, 1};
+#else
+  return {0};
+#endif
+}
+
 std::vector<pe::Resource> ResourcesOf(const std::string& path) {
   pe::Image image;
   std::vector<pe::Resource> resources;
@@ -119,7 +130,7 @@ std::vector<pe::Resource> ResourcesOf(const std::string& path) {
 
 }  // namespace
 
-TEST(DialogTemplates, InstallerHoldsTheFiveTemplatesInUsEnglishOnly) {
+TEST(DialogTemplates, InstallerHoldsTheBuildsTemplatesInUsEnglishOnly) {
   std::vector<pe::Resource> all = ResourcesOf(BuildPath("install.exe"));
   std::vector<uint32_t> ids;
   for (const pe::Resource& r : all) {
@@ -128,37 +139,73 @@ TEST(DialogTemplates, InstallerHoldsTheFiveTemplatesInUsEnglishOnly) {
     EXPECT_EQ(r.language, 0x0409u) << "template " << r.id;
     EXPECT_TRUE(r.idName.empty()) << "a named template: " << r.idName;
   }
-  EXPECT_EQ(ids, (std::vector<uint32_t>{200, 210, 220, 230, 240}));
+  std::vector<uint32_t> expected;
+  for (uint32_t base : {200, 210, 220, 230, 240}) {
+    for (uint32_t language : Languages()) expected.push_back(base + language);
+  }
+  EXPECT_EQ(ids, expected);
 }
 
 TEST(DialogTemplates, EachTemplateHasTheControlsItsProcedureUsesAndTheIcon) {
   std::vector<pe::Resource> all = ResourcesOf(BuildPath("install.exe"));
-  for (const WantedTemplate& want : Wanteds()) {
-    SCOPED_TRACE("template " + std::to_string(want.id));
-    const pe::Resource* resource = pe::FindNumericResource(all, 5, want.id);
-    ASSERT_NE(resource, nullptr);
-    uint32_t style = 0;
-    std::vector<Control> controls;
-    ASSERT_TRUE(ParseTemplate(resource->data, &style, &controls)) << "an extended template, or one that ends early";
-    EXPECT_EQ(style & (WS_CAPTION | WS_SYSMENU), static_cast<uint32_t>(WS_CAPTION | WS_SYSMENU)) << "the close box";
-    for (const Wanted& w : want.controls) {
-      SCOPED_TRACE("control " + std::to_string(w.id));
-      const Control* found = nullptr;
-      for (const Control& c : controls) {
-        if (c.id == w.id) {
-          EXPECT_EQ(found, nullptr) << "a second control with this id";
-          found = &c;
+  for (uint32_t language : Languages()) {
+    for (const WantedTemplate& want : Wanteds()) {
+      SCOPED_TRACE("template " + std::to_string(want.id + language));
+      const pe::Resource* resource = pe::FindNumericResource(all, 5, want.id + language);
+      ASSERT_NE(resource, nullptr);
+      uint32_t style = 0;
+      std::vector<Control> controls;
+      ASSERT_TRUE(ParseTemplate(resource->data, &style, &controls)) << "an extended template, or one that ends early";
+      EXPECT_EQ(style & (WS_CAPTION | WS_SYSMENU), static_cast<uint32_t>(WS_CAPTION | WS_SYSMENU)) << "the close box";
+      for (const Wanted& w : want.controls) {
+        SCOPED_TRACE("control " + std::to_string(w.id));
+        const Control* found = nullptr;
+        for (const Control& c : controls) {
+          if (c.id == w.id) {
+            EXPECT_EQ(found, nullptr) << "a second control with this id";
+            found = &c;
+          }
         }
+        ASSERT_NE(found, nullptr);
+        EXPECT_EQ(found->cls, w.cls) << "the class, by its ordinal";
+        EXPECT_EQ(found->style & w.mask, w.bits) << std::hex << "style 0x" << found->style;
       }
-      ASSERT_NE(found, nullptr);
-      EXPECT_EQ(found->cls, w.cls) << "the class, by its ordinal";
-      EXPECT_EQ(found->style & w.mask, w.bits) << std::hex << "style 0x" << found->style;
+      int icons = 0;
+      for (const Control& c : controls) {
+        icons += c.cls == kStaticClass && (c.style & SS_TYPEMASK) == SS_ICON && c.titleOrdinal == 100;
+      }
+      EXPECT_EQ(icons, 1) << "icon 100, once";
     }
-    int icons = 0;
-    for (const Control& c : controls) {
-      icons += c.cls == kStaticClass && (c.style & SS_TYPEMASK) == SS_ICON && c.titleOrdinal == 100;
+  }
+}
+
+TEST(DialogTemplates, VariantsHaveTheBaseTemplatesControlsInOrder) {
+  // A variant differs from its base template in texts, positions and sizes only: the
+  // procedures and the dialog manager find the same controls in the same tab order.
+  std::vector<pe::Resource> all = ResourcesOf(BuildPath("install.exe"));
+  for (uint32_t language : Languages()) {
+    if (language == 0) continue;
+    for (const WantedTemplate& want : Wanteds()) {
+      SCOPED_TRACE("template " + std::to_string(want.id + language));
+      const pe::Resource* base = pe::FindNumericResource(all, 5, want.id);
+      const pe::Resource* variant = pe::FindNumericResource(all, 5, want.id + language);
+      ASSERT_NE(base, nullptr);
+      ASSERT_NE(variant, nullptr);
+      uint32_t baseStyle = 0, variantStyle = 0;
+      std::vector<Control> baseControls, variantControls;
+      ASSERT_TRUE(ParseTemplate(base->data, &baseStyle, &baseControls));
+      ASSERT_TRUE(ParseTemplate(variant->data, &variantStyle, &variantControls));
+      EXPECT_EQ(variantStyle, baseStyle);
+      ASSERT_EQ(variantControls.size(), baseControls.size());
+      for (size_t i = 0; i < baseControls.size(); ++i) {
+        const Control& b = baseControls[i];
+        const Control& v = variantControls[i];
+        EXPECT_TRUE(v.id == b.id && v.cls == b.cls && v.style == b.style && v.titleOrdinal == b.titleOrdinal)
+            << "control " << i + 1 << ": id " << v.id << ", class 0x" << std::hex << v.cls << ", style 0x" << v.style
+            << "; the base template has id " << std::dec << b.id << ", class 0x" << std::hex << b.cls << ", style 0x"
+            << b.style;
+      }
     }
-    EXPECT_EQ(icons, 1) << "icon 100, once";
   }
 }
 
@@ -192,12 +239,15 @@ TEST(DialogTemplates, TestProgramCarriesTheInstallersTemplates) {
   char self[MAX_PATH];
   ASSERT_GT(GetModuleFileNameA(nullptr, self, sizeof self), 0u);
   std::vector<pe::Resource> tests = ResourcesOf(self);
-  for (const WantedTemplate& want : Wanteds()) {
-    const pe::Resource* a = pe::FindNumericResource(installer, 5, want.id);
-    const pe::Resource* b = pe::FindNumericResource(tests, 5, want.id);
-    ASSERT_NE(a, nullptr);
-    ASSERT_NE(b, nullptr) << "template " << want.id << " missing from the test program";
-    EXPECT_EQ(a->data, b->data) << "template " << want.id;
+  for (uint32_t language : Languages()) {
+    for (const WantedTemplate& want : Wanteds()) {
+      uint32_t id = want.id + language;
+      const pe::Resource* a = pe::FindNumericResource(installer, 5, id);
+      const pe::Resource* b = pe::FindNumericResource(tests, 5, id);
+      ASSERT_NE(a, nullptr);
+      ASSERT_NE(b, nullptr) << "template " << id << " missing from the test program";
+      EXPECT_EQ(a->data, b->data) << "template " << id;
+    }
   }
   EXPECT_EQ(pe::FindNumericResource(tests, 512, 301), nullptr) << "the test program carries no payload";
 }

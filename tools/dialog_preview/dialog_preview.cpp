@@ -3,7 +3,9 @@
 //
 //   dialog_preview.exe TEMPLATE OUTPUT.bmp [-noautorun]
 //
-// TEMPLATE is 200, 210, 220, 230 or 240. The dialogs run with their own procedures
+// TEMPLATE is 200, 210, 220, 230 or 240, or a language variant of one (201 is the
+// destination dialog in language 1, German), shown as the installer shows it in that
+// language. The dialogs run with their own procedures
 // and a sample archive size; the copy dialog (220) only shows its template, since its
 // own procedure would start copying. Exit status 0 when the picture was written.
 #include <windows.h>
@@ -101,6 +103,9 @@ int main(int argc, char** argv) {
     return 2;
   }
   int id = std::atoi(argv[1]);
+  // Variants are numbered base + LanguageIndex.
+  LanguageIndex = id % 10;
+  id -= LanguageIndex;
   outputPath = argv[2];
   if (argc > 3 && std::strcmp(argv[3], "-noautorun") == 0) AutoRun = false;
   switch (id) {
