@@ -36,7 +36,7 @@ from pathlib import Path
 
 REPO = Path(__file__).resolve().parent.parent
 sys.path.insert(0, str(Path(__file__).resolve().parent))
-from speed import MEDIA, Bench, uptime  # noqa: E402
+from speed import MEDIA, Bench, run_stopped, uptime  # noqa: E402
 
 # (label, files, megabytes): the archive counts its entries in 16 bits (65,535 at
 # most) and sizes in signed 32 bits, so the largest fits with room to spare.
@@ -110,8 +110,13 @@ class Size:
 
 
 class ScaleBench(Bench):
-    def install_media(self, sizes):
-        for size in sizes:
+    def __init__(self, args, sizes):
+        super().__init__(args)
+        self.sizes = sizes
+
+    def start(self):
+        super().start()
+        for size in self.sizes:
             media = self.prefix.unix_path(size.media)
             media.mkdir(exist_ok=True)
             for _, program, _ in PEERS:
@@ -145,9 +150,9 @@ class ScaleBench(Bench):
             raise RuntimeError(f"{name}: no memory figure was read")
         return elapsed, peak
 
-    def run_sizes(self, sizes, rounds):
+    def run_sizes(self, rounds):
         print("load before:", uptime(), flush=True)
-        runs = [(size, peer) for size in sizes for peer in PEERS]
+        runs = [(size, peer) for size in self.sizes for peer in PEERS]
         for size, (name, program, args) in runs:  # warm-up, and a check of the result
             self.reset()
             self.measured(size, program, args)
@@ -232,16 +237,10 @@ def main():
               file=sys.stderr)
         return 1
 
-    bench = ScaleBench(argparse.Namespace(build_dir=args.build_dir, work_dir=args.work_dir, disk=False))
-    try:
-        bench.start()
-        bench.install_media(sizes)
-        results = bench.run_sizes(sizes, args.rounds)
-    except RuntimeError as error:
-        print("scale:", error, file=sys.stderr)
+    bench = ScaleBench(argparse.Namespace(build_dir=args.build_dir, work_dir=args.work_dir, disk=False), sizes)
+    results = run_stopped(bench, lambda: bench.run_sizes(args.rounds), "scale")
+    if results is None:
         return 1
-    finally:
-        bench.stop()
     report(sizes, results, args.rounds)
     return 0
 
