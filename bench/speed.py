@@ -263,6 +263,7 @@ def report(times, probes, rounds):
     for name in ("install.exe", "NSIS zlib", "NSIS lzma", "floor 6 installer dialogs", "floor 6", "floor 5"):
         if name in m:
             print(f"  {name:28s} {m[name]:.3f}")
+
     def ratios(peer, to):
         return [a / b for a, b in zip(times[peer], times[to])]
 
