@@ -17,7 +17,7 @@ directory and the others in PART01, PART02 ... (each with its own ENGLISH and
 ENGLISH\\IMAGES, so no directory holds more files than the shipped product's
 largest), every file's size scaled so that the whole comes to about M megabytes.
 Its texts are drawn from a pool of paragraphs and its noise from SHAKE-256, so that
-400 MB are written in well under a minute.
+400 MB take about two minutes.
 """
 
 import argparse

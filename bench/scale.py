@@ -26,7 +26,6 @@ whatever the figures say; 1 when an installer did not do its job.
 
 import argparse
 import hashlib
-import os
 import shutil
 import statistics
 import subprocess
@@ -134,9 +133,10 @@ class ScaleBench(Bench):
         cmdline_file = f"/proc/{process.pid}/cmdline"
         while process.poll() is None:
             try:
-                # Only once the process has become the Windows program: before that
-                # it is wine's launcher, whose mappings are not the installer's.
-                if program.encode() in Path(cmdline_file).read_bytes():
+                # Only once the process has become the Windows program, whose
+                # command line wine sets to its Windows path: before that it is the
+                # launcher script and wine's loader, whose peaks are not the program's.
+                if Path(cmdline_file).read_bytes().startswith(name.encode()):
                     for line in Path(status_file).read_text().splitlines():
                         if line.startswith("VmHWM:"):
                             peak = max(peak, int(line.split()[1]))
