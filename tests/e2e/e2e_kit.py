@@ -15,9 +15,9 @@ from pathlib import Path
 
 sys.path.insert(0, str(Path(__file__).resolve().parent))
 import e2e_install  # noqa: E402
-from e2e_install import Faults, find_payload, work_dir  # noqa: E402
+from e2e_install import IDCANCEL, IDOK, Faults, find_payload, work_dir  # noqa: E402
 
-KIT_FILES = ["README.txt", "install-stub.exe", "lmvrpack", "lmvrpack.exe"]
+KIT_FILES = ["README.txt", "install-stub-de.exe", "install-stub.exe", "lmvrpack", "lmvrpack.exe"]
 CORRUPTED = "Corrupted data. Installation aborted."
 
 
@@ -35,10 +35,20 @@ class Kit(Faults):
         self.product = self.case_dir / "product"
         shutil.copytree(Path(ARGS.build_dir) / "examples" / "product", self.product)
 
-    def build_on_linux(self, product, output):
+    def build_on_linux(self, product, output, stub="install-stub.exe"):
         """lmvrpack of the kit, with nothing but the kit on the path."""
-        return run(["lmvrpack", "build", product, "--main", "LUMIVORA.EXE", "--stub", self.kit / "install-stub.exe",
+        return run(["lmvrpack", "build", product, "--main", "LUMIVORA.EXE", "--stub", self.kit / stub,
                     "-o", output], env={"PATH": str(self.kit)}, cwd=self.kit)
+
+    def test_german_stub_makes_an_installer_that_speaks_german(self):
+        built = self.build_on_linux(self.product, self.installer, stub="install-stub-de.exe")
+        self.assertEqual(built.returncode, 0, built.stderr)
+        process = self.start_install("-language=G")
+        destination = "Lumivora Installation - Windows (32-Bit)"
+        self.drive("wait", destination)
+        self.assertEqual(self.drive("text", destination, str(IDOK)), "Lumivora installieren")
+        self.drive("press", destination, str(IDCANCEL))
+        self.assertEqual(process.wait(60), 1)
 
     def test_kit_builds_the_same_installer_on_linux_and_windows(self):
         self.assertEqual(sorted(p.name for p in self.kit.iterdir()), KIT_FILES)
