@@ -12,10 +12,8 @@ The user's country is set the way Wine 8 reads it for GetLocaleInfoA: the value
 need a generated de_DE locale on the host).
 """
 
-import argparse
 import struct
 import sys
-import unittest
 from pathlib import Path
 
 sys.path.insert(0, str(Path(__file__).resolve().parent))
@@ -113,16 +111,7 @@ class German(Installation):
 
 
 def main():
-    parser = argparse.ArgumentParser(description=__doc__, formatter_class=argparse.RawDescriptionHelpFormatter)
-    parser.add_argument("--build-dir", required=True)
-    parser.add_argument("--work-dir", required=True)
-    parser.add_argument("cases", nargs="*")
-    e2e_install.ARGS = parser.parse_args()
-    cases = e2e_install.ARGS.cases
-    suite = (unittest.TestSuite(German(name) for name in cases) if cases
-             else unittest.defaultTestLoader.loadTestsFromTestCase(German))
-    result = unittest.TextTestRunner(verbosity=2).run(suite)
-    return 0 if result.wasSuccessful() else 1
+    return e2e_install.main((German,), description=__doc__)
 
 
 if __name__ == "__main__":

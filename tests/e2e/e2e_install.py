@@ -537,15 +537,17 @@ def cleanup():
         pid_file.unlink()
 
 
-def main(classes=None):
-    """Runs the named cases (or all) of `classes`; other end-to-end scripts pass theirs
-    and share this prepared prefix and screen."""
+def main(classes=None, options=(), description=__doc__):
+    """Runs the named cases (or all) of `classes`; other end-to-end scripts pass theirs,
+    with their own (flag, help) options, and share this prepared prefix and screen."""
     global ARGS
-    parser = argparse.ArgumentParser(description=__doc__, formatter_class=argparse.RawDescriptionHelpFormatter)
+    parser = argparse.ArgumentParser(description=description, formatter_class=argparse.RawDescriptionHelpFormatter)
     parser.add_argument("--build-dir", required=True)
     parser.add_argument("--work-dir", required=True)
     parser.add_argument("--prepare", action="store_true")
     parser.add_argument("--cleanup", action="store_true")
+    for flag, help_text in options:
+        parser.add_argument(flag, help=help_text)
     parser.add_argument("cases", nargs="*")
     ARGS = parser.parse_args()
     if ARGS.prepare:

@@ -6,16 +6,14 @@ payload checked. Uses the prepared prefix of e2e_install.py (its --prepare).
     e2e_kit.py --build-dir build/win32 --work-dir build/win32/e2e --kit KIT.zip test_...
 """
 
-import argparse
 import shutil
 import subprocess
 import sys
-import unittest
 from pathlib import Path
 
 sys.path.insert(0, str(Path(__file__).resolve().parent))
 import e2e_install  # noqa: E402
-from e2e_install import IDCANCEL, IDOK, Faults, find_payload, work_dir  # noqa: E402
+from e2e_install import IDCANCEL, IDOK, Faults, find_payload  # noqa: E402
 
 KIT_FILES = ["README.txt", "install-stub-de.exe", "install-stub.exe", "lmvrpack", "lmvrpack.exe"]
 CORRUPTED = "Corrupted data. Installation aborted."
@@ -30,10 +28,10 @@ class Kit(Faults):
         super().setUp()
         self.kit = self.case_dir / "kit"
         self.kit.mkdir()
-        status = run(["unzip", "-q", ARGS.kit, "-d", self.kit])
+        status = run(["unzip", "-q", e2e_install.ARGS.kit, "-d", self.kit])
         self.assertEqual(status.returncode, 0, status.stderr)
         self.product = self.case_dir / "product"
-        shutil.copytree(Path(ARGS.build_dir) / "examples" / "product", self.product)
+        shutil.copytree(Path(e2e_install.ARGS.build_dir) / "examples" / "product", self.product)
 
     def build_on_linux(self, product, output, stub="install-stub.exe"):
         """lmvrpack of the kit, with nothing but the kit on the path."""
@@ -126,13 +124,14 @@ class Signing(Faults):
         self.assertEqual(signed.returncode, 0, signed.stdout + signed.stderr)
         verified = self.verify_signature(self.installer, certs)
         self.assertEqual(verified.returncode, 0, verified.stdout + verified.stderr)
-        listed = run([ARGS.pack_tool, "verify", self.installer])
+        listed = run([e2e_install.ARGS.pack_tool, "verify", self.installer])
         self.assertEqual(listed.returncode, 0, listed.stderr)
         self.assertIn("installer, resource 512/301", listed.stdout)
 
         # A signed image is no stub: lmvrpack refuses to build on it.
-        rebuilt = run([ARGS.pack_tool, "build", Path(ARGS.build_dir) / "examples" / "product", "--main",
-                       "LUMIVORA.EXE", "--stub", self.installer, "-o", self.case_dir / "again.exe"])
+        product = Path(e2e_install.ARGS.build_dir) / "examples" / "product"
+        rebuilt = run([e2e_install.ARGS.pack_tool, "build", product, "--main", "LUMIVORA.EXE", "--stub", self.installer,
+                       "-o", self.case_dir / "again.exe"])
         self.assertEqual(rebuilt.returncode, 1)
         self.assertIn("carries a signature", rebuilt.stderr)
         self.assertFalse((self.case_dir / "again.exe").exists())
@@ -153,22 +152,9 @@ class Signing(Faults):
 
 
 def main():
-    global ARGS
-    parser = argparse.ArgumentParser(description=__doc__, formatter_class=argparse.RawDescriptionHelpFormatter)
-    parser.add_argument("--build-dir", required=True)
-    parser.add_argument("--work-dir", required=True)
-    parser.add_argument("--kit", help="the kit's zip (scripts/package)")
-    parser.add_argument("--pack-tool", help="the host lmvrpack")
-    parser.add_argument("cases", nargs="+")
-    ARGS = parser.parse_args()
-    e2e_install.ARGS = ARGS
-    classes = (Kit, Signing)
-    suite = unittest.TestSuite(next(c for c in classes if hasattr(c, name))(name) for name in ARGS.cases)
-    result = unittest.TextTestRunner(verbosity=2).run(suite)
-    return 0 if result.wasSuccessful() else 1
+    return e2e_install.main((Kit, Signing), [("--kit", "the kit's zip (scripts/package)"),
+                                             ("--pack-tool", "the host lmvrpack")], __doc__)
 
-
-ARGS = None
 
 if __name__ == "__main__":
     sys.exit(main())
