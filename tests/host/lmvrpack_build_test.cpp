@@ -18,14 +18,8 @@ namespace fs = std::filesystem;
 
 namespace {
 
-void Put16(std::vector<uint8_t>* b, size_t o, uint32_t v) {
-  (*b)[o] = (uint8_t)v;
-  (*b)[o + 1] = (uint8_t)(v >> 8);
-}
-void Put32(std::vector<uint8_t>* b, size_t o, uint32_t v) {
-  Put16(b, o, v & 0xFFFF);
-  Put16(b, o + 2, v >> 16);
-}
+using pe::Write16;
+using pe::Write32;
 
 pe::Resource MakeResource(uint32_t type, uint32_t id, const std::string& bytes, const std::string& idName = "") {
   pe::Resource r;
@@ -59,42 +53,42 @@ std::vector<uint8_t> MakeStub(const std::vector<pe::Resource>& resources, const 
   uint16_t sections = importsAfterRelocations ? 4 : 3;
   std::vector<uint8_t> b(0x400, 0);
   b[0] = 'M', b[1] = 'Z';
-  Put32(&b, 0x3C, 0x40);
-  Put32(&b, 0x40, 0x00004550);
-  Put16(&b, 0x44, 0x14C);
-  Put16(&b, 0x46, sections);
-  Put16(&b, 0x54, 224);
-  Put16(&b, 0x56, 0x0102);
+  Write32(&b, 0x3C, 0x40);
+  Write32(&b, 0x40, 0x00004550);
+  Write16(&b, 0x44, 0x14C);
+  Write16(&b, 0x46, sections);
+  Write16(&b, 0x54, 224);
+  Write16(&b, 0x56, 0x0102);
   const uint32_t o = kOffsetOpt;
-  Put16(&b, o, 0x10B);
-  Put32(&b, o + 8, 0x1000);  // SizeOfInitializedData: what the linker counted
-  Put32(&b, o + 16, kSectionRva[kText]);
-  Put32(&b, o + 28, 0x400000);
-  Put32(&b, o + 32, 0x1000);
-  Put32(&b, o + 36, 0x200);
-  Put32(&b, o + 60, 0x400);
-  Put16(&b, o + 68, 2);
-  Put32(&b, o + 92, 16);
+  Write16(&b, o, 0x10B);
+  Write32(&b, o + 8, 0x1000);  // SizeOfInitializedData: what the linker counted
+  Write32(&b, o + 16, kSectionRva[kText]);
+  Write32(&b, o + 28, 0x400000);
+  Write32(&b, o + 32, 0x1000);
+  Write32(&b, o + 36, 0x200);
+  Write32(&b, o + 60, 0x400);
+  Write16(&b, o + 68, 2);
+  Write32(&b, o + 92, 16);
   // .text: code bytes, then the export directory and the module name.
   std::vector<uint8_t> text(0x200, 0xCC);
   std::fill(text.begin() + 0x100, text.end(), 0);
-  Put32(&text, 0x100 + 12, kSectionRva[kText] + 0x180);
-  Put32(&text, 0x100 + 16, 1);
-  Put32(&text, 0x100 + 28, kSectionRva[kText] + 0x1A0);  // an empty function table
+  Write32(&text, 0x100 + 12, kSectionRva[kText] + 0x180);
+  Write32(&text, 0x100 + 16, 1);
+  Write32(&text, 0x100 + 28, kSectionRva[kText] + 0x1A0);  // an empty function table
   std::copy(module.begin(), module.end(), text.begin() + 0x180);
-  Put32(&b, o + 96, kSectionRva[kText] + 0x100);
-  Put32(&b, o + 100, 40);
+  Write32(&b, o + 96, kSectionRva[kText] + 0x100);
+  Write32(&b, o + 100, 40);
   // .reloc: one block for the code page.
   std::vector<uint8_t> reloc(0x200, 0);
-  Put32(&reloc, 0, kSectionRva[kText]);
-  Put32(&reloc, 4, 12);
-  Put16(&reloc, 8, 0x3010);
-  Put16(&reloc, 10, 0x3020);
-  Put32(&b, o + 96 + 8 * 2, kSectionRva[kRsrc]);
-  Put32(&b, o + 100 + 8 * 2, (uint32_t)rsrc.size());
+  Write32(&reloc, 0, kSectionRva[kText]);
+  Write32(&reloc, 4, 12);
+  Write16(&reloc, 8, 0x3010);
+  Write16(&reloc, 10, 0x3020);
+  Write32(&b, o + 96 + 8 * 2, kSectionRva[kRsrc]);
+  Write32(&b, o + 100 + 8 * 2, (uint32_t)rsrc.size());
   uint32_t relocRva = kSectionRva[kRsrc] + (uint32_t)((rsrc.size() + 0xFFF) / 0x1000 * 0x1000);
-  Put32(&b, o + 96 + 8 * 5, relocRva);
-  Put32(&b, o + 100 + 8 * 5, 12);
+  Write32(&b, o + 96 + 8 * 5, relocRva);
+  Write32(&b, o + 100 + 8 * 5, 12);
   struct Piece {
     const char* name;
     uint32_t rva;
@@ -107,8 +101,8 @@ std::vector<uint8_t> MakeStub(const std::vector<pe::Resource>& resources, const 
                                {".reloc", relocRva, reloc, 12, 0x42000040}};
   if (importsAfterRelocations) {
     pieces.push_back({".idata", relocRva + 0x1000, std::vector<uint8_t>(0x200, 0), 0x20, 0xC0000040});
-    Put32(&b, o + 96 + 8 * 1, relocRva + 0x1000);
-    Put32(&b, o + 100 + 8 * 1, 20);
+    Write32(&b, o + 96 + 8 * 1, relocRva + 0x1000);
+    Write32(&b, o + 100 + 8 * 1, 20);
   }
   uint32_t end = 0;
   for (size_t i = 0; i < pieces.size(); ++i) {
@@ -116,15 +110,15 @@ std::vector<uint8_t> MakeStub(const std::vector<pe::Resource>& resources, const 
     p.bytes.resize((p.bytes.size() + 0x1FF) / 0x200 * 0x200, 0);
     size_t s = kTable + 40 * i;
     std::copy(p.name, p.name + std::string(p.name).size(), b.begin() + s);
-    Put32(&b, s + 8, p.virtualSize);
-    Put32(&b, s + 12, p.rva);
-    Put32(&b, s + 16, (uint32_t)p.bytes.size());
-    Put32(&b, s + 20, (uint32_t)b.size());
-    Put32(&b, s + 36, p.flags);
+    Write32(&b, s + 8, p.virtualSize);
+    Write32(&b, s + 12, p.rva);
+    Write32(&b, s + 16, (uint32_t)p.bytes.size());
+    Write32(&b, s + 20, (uint32_t)b.size());
+    Write32(&b, s + 36, p.flags);
     b.insert(b.end(), p.bytes.begin(), p.bytes.end());
     end = p.rva + (p.virtualSize + 0xFFF) / 0x1000 * 0x1000;
   }
-  Put32(&b, o + 56, end);
+  Write32(&b, o + 56, end);
   return b;
 }
 
@@ -247,7 +241,7 @@ TEST(LmvrpackBuild, WhatIsNoUnsignedInstallerStubIsRefusedWithItsReason) {
   std::vector<Case> cases;
   auto changed = [&](size_t offset, uint32_t value, bool wide) {
     std::vector<uint8_t> b = good;
-    wide ? Put32(&b, offset, value) : Put16(&b, offset, value);
+    wide ? Write32(&b, offset, value) : Write16(&b, offset, value);
     return b;
   };
   cases.push_back({"a text file", std::vector<uint8_t>(100, 'x'), "not a Windows image"});
@@ -305,7 +299,7 @@ TEST(LmvrpackBuild, TheCommandWritesThePackedPayloadIntoTheStubOrNothing) {
   // A refused stub or a missing --stub leave the installer as it was.
   fs::remove(installer);
   std::vector<uint8_t> signedStub = stubBytes;
-  Put32(&signedStub, kOffsetOpt + 100 + 8 * 4, 0x800);
+  Write32(&signedStub, kOffsetOpt + 100 + 8 * 4, 0x800);
   std::ofstream(root / "signed.exe", std::ios::binary)
       .write((const char*)signedStub.data(), (std::streamsize)signedStub.size());
   EXPECT_EQ(

@@ -8,10 +8,6 @@ namespace {
 bool Has(const std::vector<uint8_t>& b, uint64_t offset, uint64_t size) {
   return offset <= b.size() && size <= b.size() - offset;
 }
-uint16_t U16(const std::vector<uint8_t>& b, uint64_t o) { return (uint16_t)(b[o] | b[o + 1] << 8); }
-uint32_t U32(const std::vector<uint8_t>& b, uint64_t o) {
-  return (uint32_t)b[o] | (uint32_t)b[o + 1] << 8 | (uint32_t)b[o + 2] << 16 | (uint32_t)b[o + 3] << 24;
-}
 
 bool CString(const Image& image, uint32_t rva, std::string* out) {
   int64_t off = OffsetOf(image, rva);
@@ -25,6 +21,19 @@ bool CString(const Image& image, uint32_t rva, std::string* out) {
 }
 
 }  // namespace
+
+uint16_t Read16(const std::vector<uint8_t>& b, uint64_t o) { return (uint16_t)(b[o] | b[o + 1] << 8); }
+uint32_t Read32(const std::vector<uint8_t>& b, uint64_t o) {
+  return (uint32_t)b[o] | (uint32_t)b[o + 1] << 8 | (uint32_t)b[o + 2] << 16 | (uint32_t)b[o + 3] << 24;
+}
+void Write16(std::vector<uint8_t>* b, uint64_t o, uint32_t v) {
+  (*b)[o] = (uint8_t)v;
+  (*b)[o + 1] = (uint8_t)(v >> 8);
+}
+void Write32(std::vector<uint8_t>* b, uint64_t o, uint32_t v) {
+  Write16(b, o, v & 0xFFFF);
+  Write16(b, o + 2, v >> 16);
+}
 
 bool ReadFile(const std::string& path, std::vector<uint8_t>* bytes) {
   FILE* f = std::fopen(path.c_str(), "rb");
@@ -54,42 +63,42 @@ bool Parse(std::vector<uint8_t> bytes, Image* image, std::string* error) {
     *error = "no MZ header";
     return false;
   }
-  uint32_t pe = U32(b, 0x3C);
-  if (!Has(b, pe, 24) || U32(b, pe) != 0x00004550) {
+  uint32_t pe = Read32(b, 0x3C);
+  if (!Has(b, pe, 24) || Read32(b, pe) != 0x00004550) {
     *error = "no PE signature";
     return false;
   }
-  image->machine = U16(b, pe + 4);
-  uint16_t sectionCount = U16(b, pe + 6);
-  image->timeDateStamp = U32(b, pe + 8);
-  image->symbolTableOffset = U32(b, pe + 12);
-  uint16_t optionalSize = U16(b, pe + 20);
-  image->characteristics = U16(b, pe + 22);
+  image->machine = Read16(b, pe + 4);
+  uint16_t sectionCount = Read16(b, pe + 6);
+  image->timeDateStamp = Read32(b, pe + 8);
+  image->symbolTableOffset = Read32(b, pe + 12);
+  uint16_t optionalSize = Read16(b, pe + 20);
+  image->characteristics = Read16(b, pe + 22);
   uint64_t opt = pe + 24;
   if (!Has(b, opt, optionalSize) || optionalSize < 96) {
     *error = "optional header truncated";
     return false;
   }
-  image->magic = U16(b, opt);
+  image->magic = Read16(b, opt);
   if (image->magic != 0x10B) {
     *error = "not a PE32 image";
     return false;
   }
-  image->entryRva = U32(b, opt + 16);
-  image->imageBase = U32(b, opt + 28);
-  image->sectionAlignment = U32(b, opt + 32);
-  image->fileAlignment = U32(b, opt + 36);
+  image->entryRva = Read32(b, opt + 16);
+  image->imageBase = Read32(b, opt + 28);
+  image->sectionAlignment = Read32(b, opt + 32);
+  image->fileAlignment = Read32(b, opt + 36);
   image->optionalHeaderOffset = opt;
-  image->majorOsVersion = U16(b, opt + 40);
-  image->minorOsVersion = U16(b, opt + 42);
-  image->majorSubsystemVersion = U16(b, opt + 48);
-  image->minorSubsystemVersion = U16(b, opt + 50);
-  image->subsystem = U16(b, opt + 68);
-  image->dllCharacteristics = U16(b, opt + 70);
-  uint32_t dirCount = U32(b, opt + 92);
+  image->majorOsVersion = Read16(b, opt + 40);
+  image->minorOsVersion = Read16(b, opt + 42);
+  image->majorSubsystemVersion = Read16(b, opt + 48);
+  image->minorSubsystemVersion = Read16(b, opt + 50);
+  image->subsystem = Read16(b, opt + 68);
+  image->dllCharacteristics = Read16(b, opt + 70);
+  uint32_t dirCount = Read32(b, opt + 92);
   image->directories.clear();
   for (uint32_t i = 0; i < dirCount && 96 + 8 * (uint64_t)(i + 1) <= optionalSize; ++i) {
-    image->directories.emplace_back(U32(b, opt + 96 + 8 * i), U32(b, opt + 100 + 8 * i));
+    image->directories.emplace_back(Read32(b, opt + 96 + 8 * i), Read32(b, opt + 100 + 8 * i));
   }
   uint64_t sec = opt + optionalSize;
   image->sectionTableOffset = sec;
@@ -102,11 +111,11 @@ bool Parse(std::vector<uint8_t> bytes, Image* image, std::string* error) {
     uint64_t s = sec + 40ull * i;
     Section section;
     for (int k = 0; k < 8 && b[s + k] != 0; ++k) section.name.push_back((char)b[s + k]);
-    section.virtualSize = U32(b, s + 8);
-    section.virtualAddress = U32(b, s + 12);
-    section.rawSize = U32(b, s + 16);
-    section.rawOffset = U32(b, s + 20);
-    section.characteristics = U32(b, s + 36);
+    section.virtualSize = Read32(b, s + 8);
+    section.virtualAddress = Read32(b, s + 12);
+    section.rawSize = Read32(b, s + 16);
+    section.rawOffset = Read32(b, s + 20);
+    section.characteristics = Read32(b, s + 36);
     image->sections.push_back(section);
   }
   return true;
@@ -135,16 +144,16 @@ bool ReadExports(const Image& image, Exports* exports, std::string* error) {
     *error = "export directory outside the file";
     return false;
   }
-  if (!CString(image, U32(b, dir + 12), &exports->moduleName)) {
+  if (!CString(image, Read32(b, dir + 12), &exports->moduleName)) {
     *error = "export module name unreadable";
     return false;
   }
-  exports->ordinalBase = U32(b, dir + 16);
-  exports->functionCount = U32(b, dir + 20);
-  exports->nameCount = U32(b, dir + 24);
-  int64_t functions = OffsetOf(image, U32(b, dir + 28));
-  int64_t names = OffsetOf(image, U32(b, dir + 32));
-  int64_t ordinals = OffsetOf(image, U32(b, dir + 36));
+  exports->ordinalBase = Read32(b, dir + 16);
+  exports->functionCount = Read32(b, dir + 20);
+  exports->nameCount = Read32(b, dir + 24);
+  int64_t functions = OffsetOf(image, Read32(b, dir + 28));
+  int64_t names = OffsetOf(image, Read32(b, dir + 32));
+  int64_t ordinals = OffsetOf(image, Read32(b, dir + 36));
   if (functions < 0 || !Has(b, (uint64_t)functions, 4ull * exports->functionCount) ||
       (exports->nameCount > 0 && (names < 0 || ordinals < 0 || !Has(b, (uint64_t)names, 4ull * exports->nameCount) ||
                                   !Has(b, (uint64_t)ordinals, 2ull * exports->nameCount)))) {
@@ -152,15 +161,15 @@ bool ReadExports(const Image& image, Exports* exports, std::string* error) {
     return false;
   }
   exports->functionRvas.clear();
-  for (uint32_t i = 0; i < exports->functionCount; ++i) exports->functionRvas.push_back(U32(b, functions + 4 * i));
+  for (uint32_t i = 0; i < exports->functionCount; ++i) exports->functionRvas.push_back(Read32(b, functions + 4 * i));
   exports->names.clear();
   for (uint32_t i = 0; i < exports->nameCount; ++i) {
     std::string name;
-    if (!CString(image, U32(b, names + 4 * i), &name)) {
+    if (!CString(image, Read32(b, names + 4 * i), &name)) {
       *error = "export name unreadable";
       return false;
     }
-    exports->names.emplace_back(name, exports->ordinalBase + U16(b, ordinals + 2 * i));
+    exports->names.emplace_back(name, exports->ordinalBase + Read16(b, ordinals + 2 * i));
   }
   return true;
 }
@@ -174,7 +183,7 @@ bool ReadImportedModules(const Image& image, std::vector<std::string>* modules, 
     return false;
   }
   for (uint64_t d = (uint64_t)off; Has(image.bytes, d, 20); d += 20) {
-    uint32_t nameRva = U32(image.bytes, d + 12);
+    uint32_t nameRva = Read32(image.bytes, d + 12);
     if (nameRva == 0) return true;
     std::string name;
     if (!CString(image, nameRva, &name)) {
@@ -194,8 +203,8 @@ bool ReadImports(const Image& image, std::vector<Import>* imports, std::string* 
   uint64_t descriptor = modules.empty() ? 0 : (uint64_t)OffsetOf(image, image.directories[1].first);
   for (const std::string& module : modules) {
     // The lookup table, or where a linker left none, the address table it was copied to.
-    uint32_t table = U32(image.bytes, descriptor);
-    if (table == 0) table = U32(image.bytes, descriptor + 16);
+    uint32_t table = Read32(image.bytes, descriptor);
+    if (table == 0) table = Read32(image.bytes, descriptor + 16);
     descriptor += 20;
     int64_t off = OffsetOf(image, table);
     if (off < 0) {
@@ -207,7 +216,7 @@ bool ReadImports(const Image& image, std::vector<Import>* imports, std::string* 
         *error = "import table of " + module + " truncated";
         return false;
       }
-      uint32_t entry = U32(image.bytes, t);
+      uint32_t entry = Read32(image.bytes, t);
       if (entry == 0) break;
       Import import{module, ""};
       if (entry & 0x80000000u) {
@@ -239,10 +248,10 @@ bool EntryName(const ResourceWalk& w, uint32_t nameField, uint32_t* id, std::str
   uint64_t off = w.base + (nameField & 0x7FFFFFFFu);
   const auto& b = w.image.bytes;
   if (!Has(b, off, 2)) return false;
-  uint16_t length = U16(b, off);
+  uint16_t length = Read16(b, off);
   if (!Has(b, off + 2, 2ull * length)) return false;
   name->clear();
-  for (uint16_t i = 0; i < length; ++i) name->push_back((char)U16(b, off + 2 + 2 * i));
+  for (uint16_t i = 0; i < length; ++i) name->push_back((char)Read16(b, off + 2 + 2 * i));
   *id = 0;
   return true;
 }
@@ -254,15 +263,15 @@ bool Walk(const ResourceWalk& w, uint64_t dirOffset, int level, Resource current
     return false;
   }
   uint64_t dir = w.base + dirOffset;
-  uint32_t count = (uint32_t)U16(b, dir + 12) + U16(b, dir + 14);
+  uint32_t count = (uint32_t)Read16(b, dir + 12) + Read16(b, dir + 14);
   if (!Has(b, dir + 16, 8ull * count)) {
     *w.error = "resource directory truncated";
     return false;
   }
   for (uint32_t i = 0; i < count; ++i) {
     uint64_t e = dir + 16 + 8ull * i;
-    uint32_t nameField = U32(b, e);
-    uint32_t target = U32(b, e + 4);
+    uint32_t nameField = Read32(b, e);
+    uint32_t target = Read32(b, e + 4);
     Resource r = current;
     bool ok = level == 0   ? EntryName(w, nameField, &r.type, &r.typeName)
               : level == 1 ? EntryName(w, nameField, &r.id, &r.idName)
@@ -280,9 +289,9 @@ bool Walk(const ResourceWalk& w, uint64_t dirOffset, int level, Resource current
       *w.error = "resource data entry truncated";
       return false;
     }
-    r.dataRva = U32(b, data);
-    uint32_t size = U32(b, data + 4);
-    r.codePage = U32(b, data + 8);
+    r.dataRva = Read32(b, data);
+    uint32_t size = Read32(b, data + 4);
+    r.codePage = Read32(b, data + 8);
     int64_t off = OffsetOf(w.image, r.dataRva);
     if (off < 0 || !Has(b, (uint64_t)off, size)) {
       *w.error = "resource data outside the file";

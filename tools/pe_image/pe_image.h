@@ -61,6 +61,12 @@ struct Image {
   std::vector<std::pair<uint32_t, uint32_t>> directories;
 };
 
+// Little-endian fields of an image's bytes; the offset must lie inside them.
+uint16_t Read16(const std::vector<uint8_t>& bytes, uint64_t offset);
+uint32_t Read32(const std::vector<uint8_t>& bytes, uint64_t offset);
+void Write16(std::vector<uint8_t>* bytes, uint64_t offset, uint32_t value);
+void Write32(std::vector<uint8_t>* bytes, uint64_t offset, uint32_t value);
+
 // Parses the headers of `bytes`. False, with a reason in `error`, when it is no PE32.
 bool Parse(std::vector<uint8_t> bytes, Image* image, std::string* error);
 bool LoadFile(const std::string& path, Image* image, std::string* error);

@@ -10,17 +10,6 @@ constexpr size_t kSecurityDirectory = 4;
 constexpr size_t kRelocationDirectory = 5;
 constexpr uint32_t kInitializedData = 0x00000040;
 
-void Put16(std::vector<uint8_t>* b, uint64_t o, uint32_t v) {
-  (*b)[o] = (uint8_t)v;
-  (*b)[o + 1] = (uint8_t)(v >> 8);
-}
-void Put32(std::vector<uint8_t>* b, uint64_t o, uint32_t v) {
-  Put16(b, o, v & 0xFFFF);
-  Put16(b, o + 2, v >> 16);
-}
-uint32_t Get32(const std::vector<uint8_t>& b, uint64_t o) {
-  return (uint32_t)b[o] | (uint32_t)b[o + 1] << 8 | (uint32_t)b[o + 2] << 16 | (uint32_t)b[o + 3] << 24;
-}
 uint64_t AlignUp(uint64_t value, uint32_t alignment) { return (value + alignment - 1) / alignment * alignment; }
 
 // A type or a name of the tree: named entries sort before numbered ones.
@@ -71,16 +60,16 @@ std::vector<uint8_t> BuildResourceSection(const std::vector<Resource>& resources
   size_t nextDirectory = 0, nextLeaf = leafStart, nextName = nameStart, nextData = dataStart;
   auto directory = [&](size_t named, size_t numbered) {
     size_t at = nextDirectory;
-    Put16(&out, at + 12, (uint32_t)named);
-    Put16(&out, at + 14, (uint32_t)numbered);
+    Write16(&out, at + 12, (uint32_t)named);
+    Write16(&out, at + 14, (uint32_t)numbered);
     nextDirectory += 16 + 8 * (named + numbered);
     return at;
   };
   auto nameField = [&](const Key& key) -> uint32_t {
     if (!key.named) return key.id;
     size_t at = nextName;
-    Put16(&out, at, (uint32_t)key.name.size());
-    for (size_t i = 0; i < key.name.size(); ++i) Put16(&out, at + 2 + 2 * i, (uint8_t)key.name[i]);
+    Write16(&out, at, (uint32_t)key.name.size());
+    for (size_t i = 0; i < key.name.size(); ++i) Write16(&out, at + 2 + 2 * i, (uint8_t)key.name[i]);
     nextName += 2 + 2 * key.name.size();
     return 0x80000000u | (uint32_t)at;
   };
@@ -96,8 +85,8 @@ std::vector<uint8_t> BuildResourceSection(const std::vector<Resource>& resources
   size_t slot = root + 16;
   for (const auto& [type, names] : tree) {
     size_t at = directory(countNamed(names), names.size() - countNamed(names));
-    Put32(&out, slot, nameField(type));
-    Put32(&out, slot + 4, 0x80000000u | (uint32_t)at);
+    Write32(&out, slot, nameField(type));
+    Write32(&out, slot + 4, 0x80000000u | (uint32_t)at);
     slot += 8;
     typeDirectories.push_back(at);
   }
@@ -106,18 +95,18 @@ std::vector<uint8_t> BuildResourceSection(const std::vector<Resource>& resources
     slot = typeDirectories[typeIndex++] + 16;
     for (const auto& [name, languages] : names) {
       size_t at = directory(0, languages.size());
-      Put32(&out, slot, nameField(name));
-      Put32(&out, slot + 4, 0x80000000u | (uint32_t)at);
+      Write32(&out, slot, nameField(name));
+      Write32(&out, slot + 4, 0x80000000u | (uint32_t)at);
       slot += 8;
       size_t languageSlot = at + 16;
       for (const auto& [language, resource] : languages) {
         nextData = AlignUp(nextData, 8);
-        Put32(&out, languageSlot, language);
-        Put32(&out, languageSlot + 4, (uint32_t)nextLeaf);
+        Write32(&out, languageSlot, language);
+        Write32(&out, languageSlot + 4, (uint32_t)nextLeaf);
         languageSlot += 8;
-        Put32(&out, nextLeaf, sectionRva + (uint32_t)nextData);
-        Put32(&out, nextLeaf + 4, (uint32_t)resource->data.size());
-        Put32(&out, nextLeaf + 8, resource->codePage);
+        Write32(&out, nextLeaf, sectionRva + (uint32_t)nextData);
+        Write32(&out, nextLeaf + 4, (uint32_t)resource->data.size());
+        Write32(&out, nextLeaf + 8, resource->codePage);
         nextLeaf += 16;
         std::copy(resource->data.begin(), resource->data.end(), out.begin() + nextData);
         nextData += resource->data.size();
@@ -172,7 +161,7 @@ bool Movable(const Image& image, size_t index, uint32_t firstMovedRva, std::stri
     return false;
   }
   for (uint64_t block = (uint64_t)at; block + 8 <= (uint64_t)at + reloc.second;) {
-    uint32_t page = Get32(image.bytes, block), size = Get32(image.bytes, block + 4);
+    uint32_t page = Read32(image.bytes, block), size = Read32(image.bytes, block + 4);
     if (size < 8) break;
     if (page >= firstMovedRva) {
       *error = "base relocations patch the resource section or a section after it";
@@ -248,16 +237,16 @@ bool RebuildWithResources(const Image& image, const std::vector<Resource>& resou
   out->insert(out->end(), content.begin(), content.end());
   out->resize((size_t)rsrc.rawOffset + newRawSize, 0);
   uint64_t table = image.sectionTableOffset;
-  Put32(out, table + 40 * r + 8, (uint32_t)content.size());
-  Put32(out, table + 40 * r + 16, newRawSize);
+  Write32(out, table + 40 * r + 8, (uint32_t)content.size());
+  Write32(out, table + 40 * r + 16, newRawSize);
   uint64_t imageEnd = AlignUp(rsrcRva + content.size(), sa);
   for (size_t i = r + 1; i < image.sections.size(); ++i) {
     const Section& s = image.sections[i];
     uint32_t va = (uint32_t)(s.virtualAddress + vaDelta);
-    Put32(out, table + 40 * i + 12, va);
+    Write32(out, table + 40 * i + 12, va);
     if (s.rawSize != 0) {
       uint32_t raw = (uint32_t)(s.rawOffset + rawDelta);
-      Put32(out, table + 40 * i + 20, raw);
+      Write32(out, table + 40 * i + 20, raw);
       out->resize(raw, 0);
       out->insert(out->end(), b.begin() + s.rawOffset, b.begin() + s.rawOffset + s.rawSize);
     }
@@ -265,19 +254,19 @@ bool RebuildWithResources(const Image& image, const std::vector<Resource>& resou
   }
 
   uint64_t opt = image.optionalHeaderOffset;
-  Put32(out, opt + 56, (uint32_t)imageEnd);  // SizeOfImage
+  Write32(out, opt + 56, (uint32_t)imageEnd);  // SizeOfImage
   if (rsrc.characteristics & kInitializedData) {
-    int64_t initialized = (int64_t)Get32(b, opt + 8) + newRawSize - rsrc.rawSize;
-    Put32(out, opt + 8, (uint32_t)(initialized < 0 ? 0 : initialized));
+    int64_t initialized = (int64_t)Read32(b, opt + 8) + newRawSize - rsrc.rawSize;
+    Write32(out, opt + 8, (uint32_t)(initialized < 0 ? 0 : initialized));
   }
-  Put32(out, opt + 96 + 8 * kResourceDirectory, rsrcRva);
-  Put32(out, opt + 100 + 8 * kResourceDirectory, (uint32_t)content.size());
+  Write32(out, opt + 96 + 8 * kResourceDirectory, rsrcRva);
+  Write32(out, opt + 100 + 8 * kResourceDirectory, (uint32_t)content.size());
   uint32_t relocRva = image.directories[kRelocationDirectory].first;
   if (relocRva >= rsrc.virtualAddress && r + 1 < image.sections.size()) {
-    Put32(out, opt + 96 + 8 * kRelocationDirectory, (uint32_t)(relocRva + vaDelta));
+    Write32(out, opt + 96 + 8 * kRelocationDirectory, (uint32_t)(relocRva + vaDelta));
   }
-  Put32(out, opt + 64, 0);
-  Put32(out, opt + 64, ImageChecksum(*out, opt + 64));
+  Write32(out, opt + 64, 0);
+  Write32(out, opt + 64, ImageChecksum(*out, opt + 64));
   return true;
 }
 
