@@ -20,12 +20,19 @@ bool CString(const Image& image, uint32_t rva, std::string* out) {
   return false;
 }
 
+std::string Hex(uint32_t value) {
+  char text[16];
+  std::snprintf(text, sizeof text, "0x%X", value);
+  return text;
+}
+
 }  // namespace
 
 uint16_t Read16(const std::vector<uint8_t>& b, uint64_t o) { return (uint16_t)(b[o] | b[o + 1] << 8); }
 uint32_t Read32(const std::vector<uint8_t>& b, uint64_t o) {
   return (uint32_t)b[o] | (uint32_t)b[o + 1] << 8 | (uint32_t)b[o + 2] << 16 | (uint32_t)b[o + 3] << 24;
 }
+uint64_t Read64(const std::vector<uint8_t>& b, uint64_t o) { return Read32(b, o) | (uint64_t)Read32(b, o + 4) << 32; }
 void Write16(std::vector<uint8_t>* b, uint64_t o, uint32_t v) {
   (*b)[o] = (uint8_t)v;
   (*b)[o + 1] = (uint8_t)(v >> 8);
@@ -33,6 +40,27 @@ void Write16(std::vector<uint8_t>* b, uint64_t o, uint32_t v) {
 void Write32(std::vector<uint8_t>* b, uint64_t o, uint32_t v) {
   Write16(b, o, v & 0xFFFF);
   Write16(b, o + 2, v >> 16);
+}
+void Write64(std::vector<uint8_t>* b, uint64_t o, uint64_t v) {
+  Write32(b, o, (uint32_t)v);
+  Write32(b, o + 4, (uint32_t)(v >> 32));
+}
+
+std::string FormatName(uint16_t magic) {
+  if (magic == kPe32Magic) return "PE32";
+  if (magic == kPe32PlusMagic) return "PE32+";
+  return "optional header magic " + Hex(magic);
+}
+
+std::string MachineName(uint16_t machine) {
+  switch (machine) {
+    case kMachineI386: return "i386";
+    case kMachineAmd64: return "x86-64";
+    case 0xAA64: return "ARM64 (machine 0xAA64)";
+    case 0x1C4: return "ARM Thumb-2 (machine 0x1C4)";
+    case 0x200: return "Itanium (machine 0x200)";
+    default: return "machine " + Hex(machine);
+  }
 }
 
 bool ReadFile(const std::string& path, std::vector<uint8_t>* bytes) {
@@ -75,17 +103,33 @@ bool Parse(std::vector<uint8_t> bytes, Image* image, std::string* error) {
   uint16_t optionalSize = Read16(b, pe + 20);
   image->characteristics = Read16(b, pe + 22);
   uint64_t opt = pe + 24;
-  if (!Has(b, opt, optionalSize) || optionalSize < 96) {
-    *error = "optional header truncated";
+  if (!Has(b, opt, 2) || optionalSize < 2) {
+    *error = "no optional header";
     return false;
   }
   image->magic = Read16(b, opt);
-  if (image->magic != 0x10B) {
-    *error = "not a PE32 image";
+  bool plus = image->magic == kPe32PlusMagic;
+  if (image->magic == 0x107) {
+    *error = "a ROM image (optional header magic 0x107), neither PE32 nor PE32+";
+    return false;
+  }
+  if (image->magic != kPe32Magic && !plus) {
+    *error = FormatName(image->magic) + ", neither PE32 (0x10B) nor PE32+ (0x20B)";
+    return false;
+  }
+  // PE32+ has no BaseOfData and widens ImageBase and the four stack and heap sizes
+  // to 8 bytes, so its data directories begin 16 bytes further on.
+  uint32_t directories = plus ? 112 : 96;
+  if (optionalSize < directories || !Has(b, opt, optionalSize)) {
+    *error = "a " + FormatName(image->magic) + " image whose optional header is truncated (" +
+             (optionalSize < directories ? std::to_string(optionalSize) + " bytes, at least " +
+                                               std::to_string(directories) + " needed"
+                                         : "the file ends inside it") +
+             ")";
     return false;
   }
   image->entryRva = Read32(b, opt + 16);
-  image->imageBase = Read32(b, opt + 28);
+  image->imageBase = plus ? Read64(b, opt + 24) : Read32(b, opt + 28);
   image->sectionAlignment = Read32(b, opt + 32);
   image->fileAlignment = Read32(b, opt + 36);
   image->optionalHeaderOffset = opt;
@@ -95,10 +139,14 @@ bool Parse(std::vector<uint8_t> bytes, Image* image, std::string* error) {
   image->minorSubsystemVersion = Read16(b, opt + 50);
   image->subsystem = Read16(b, opt + 68);
   image->dllCharacteristics = Read16(b, opt + 70);
-  uint32_t dirCount = Read32(b, opt + 92);
+  uint64_t* sizes[] = {&image->stackReserve, &image->stackCommit, &image->heapReserve, &image->heapCommit};
+  for (int i = 0; i < 4; ++i) *sizes[i] = plus ? Read64(b, opt + 72 + 8 * i) : Read32(b, opt + 72 + 4 * i);
+  uint32_t dirCount = Read32(b, opt + directories - 4);
+  image->dataDirectoryOffset = opt + directories;
   image->directories.clear();
-  for (uint32_t i = 0; i < dirCount && 96 + 8 * (uint64_t)(i + 1) <= optionalSize; ++i) {
-    image->directories.emplace_back(Read32(b, opt + 96 + 8 * i), Read32(b, opt + 100 + 8 * i));
+  for (uint32_t i = 0; i < dirCount && directories + 8 * (uint64_t)(i + 1) <= optionalSize; ++i) {
+    image->directories.emplace_back(Read32(b, image->dataDirectoryOffset + 8 * i),
+                                    Read32(b, image->dataDirectoryOffset + 8 * i + 4));
   }
   uint64_t sec = opt + optionalSize;
   image->sectionTableOffset = sec;
@@ -211,17 +259,21 @@ bool ReadImports(const Image& image, std::vector<Import>* imports, std::string* 
       *error = "import table of " + module + " outside the file";
       return false;
     }
-    for (uint64_t t = (uint64_t)off;; t += 4) {
-      if (!Has(image.bytes, t, 4)) {
+    // A PE32+ thunk is 8 bytes, its by-ordinal flag the top bit of those.
+    bool plus = image.magic == kPe32PlusMagic;
+    uint32_t width = plus ? 8 : 4;
+    uint64_t byOrdinal = plus ? 1ull << 63 : 1ull << 31;
+    for (uint64_t t = (uint64_t)off;; t += width) {
+      if (!Has(image.bytes, t, width)) {
         *error = "import table of " + module + " truncated";
         return false;
       }
-      uint32_t entry = Read32(image.bytes, t);
+      uint64_t entry = plus ? Read64(image.bytes, t) : Read32(image.bytes, t);
       if (entry == 0) break;
       Import import{module, ""};
-      if (entry & 0x80000000u) {
+      if (entry & byOrdinal) {
         import.function = "#" + std::to_string(entry & 0xFFFFu);
-      } else if (!CString(image, entry + 2, &import.function)) {  // after the 16-bit hint
+      } else if (entry > 0xFFFFFFFFu || !CString(image, (uint32_t)entry + 2, &import.function)) {  // after the hint
         *error = "imported name of " + module + " unreadable";
         return false;
       }

@@ -1,5 +1,6 @@
-// A small reader of PE32 images, for the packing tool and the tests: headers,
-// sections, the export and import directories and the resource tree.
+// A small reader of PE images, PE32 (i386) and PE32+ (x86-64) alike, for the packing
+// tool and the tests: headers, sections, the export and import directories and the
+// resource tree.
 // Portable C++: it reads the file's bytes and calls no system function.
 #pragma once
 #include <cstdint>
@@ -42,10 +43,12 @@ struct Image {
   std::vector<uint8_t> bytes;
   uint16_t machine = 0;
   uint16_t characteristics = 0;
-  uint16_t magic = 0;  // 0x10B for PE32
+  uint16_t magic = 0;  // kPe32Magic or kPe32PlusMagic
   uint16_t subsystem = 0;
   uint16_t dllCharacteristics = 0;
-  uint32_t imageBase = 0;
+  // ImageBase and the stack and heap sizes are 8 bytes wide in a PE32+ header.
+  uint64_t imageBase = 0;
+  uint64_t stackReserve = 0, stackCommit = 0, heapReserve = 0, heapCommit = 0;
   uint32_t entryRva = 0;
   uint32_t timeDateStamp = 0;
   uint32_t sectionAlignment = 0;
@@ -53,6 +56,7 @@ struct Image {
   uint32_t symbolTableOffset = 0;  // a COFF symbol table would follow the sections
   uint64_t optionalHeaderOffset = 0;
   uint64_t sectionTableOffset = 0;
+  uint64_t dataDirectoryOffset = 0;  // where the first data directory stands in the file
   // The versions a loader checks before it runs the image.
   uint16_t majorOsVersion = 0, minorOsVersion = 0;
   uint16_t majorSubsystemVersion = 0, minorSubsystemVersion = 0;
@@ -61,13 +65,26 @@ struct Image {
   std::vector<std::pair<uint32_t, uint32_t>> directories;
 };
 
+constexpr uint16_t kPe32Magic = 0x10B;
+constexpr uint16_t kPe32PlusMagic = 0x20B;
+constexpr uint16_t kMachineI386 = 0x14C;
+constexpr uint16_t kMachineAmd64 = 0x8664;
+
+// "PE32" or "PE32+" by the optional header's magic, and the machine's name with its
+// number ("i386", "x86-64", "ARM64 (machine 0xAA64)"): how messages name an image.
+std::string FormatName(uint16_t magic);
+std::string MachineName(uint16_t machine);
+
 // Little-endian fields of an image's bytes; the offset must lie inside them.
 uint16_t Read16(const std::vector<uint8_t>& bytes, uint64_t offset);
 uint32_t Read32(const std::vector<uint8_t>& bytes, uint64_t offset);
 void Write16(std::vector<uint8_t>* bytes, uint64_t offset, uint32_t value);
 void Write32(std::vector<uint8_t>* bytes, uint64_t offset, uint32_t value);
+uint64_t Read64(const std::vector<uint8_t>& bytes, uint64_t offset);
+void Write64(std::vector<uint8_t>* bytes, uint64_t offset, uint64_t value);
 
-// Parses the headers of `bytes`. False, with a reason in `error`, when it is no PE32.
+// Parses the headers of `bytes`. False, with a reason in `error`, when it is neither
+// a PE32 nor a PE32+ image (the reason names what it is when it can tell).
 bool Parse(std::vector<uint8_t> bytes, Image* image, std::string* error);
 bool LoadFile(const std::string& path, Image* image, std::string* error);
 bool ReadFile(const std::string& path, std::vector<uint8_t>* bytes);

@@ -10,6 +10,19 @@ constexpr size_t kSecurityDirectory = 4;
 constexpr size_t kRelocationDirectory = 5;
 constexpr uint32_t kInitializedData = 0x00000040;
 
+// Base relocation types, and how many bytes each patches: HIGHLOW in PE32 images,
+// DIR64 in PE32+ ones; the 16-bit halves of old tool chains are understood too.
+constexpr uint32_t kRelocationAbsolute = 0;  // padding, patches nothing
+constexpr uint32_t kRelocationHighAdjust = 4;
+uint32_t RelocationWidth(uint32_t type) {
+  switch (type) {
+    case 1: case 2: case kRelocationHighAdjust: return 2;  // HIGH, LOW, HIGHADJ
+    case 3: return 4;                                      // HIGHLOW
+    case 10: return 8;                                     // DIR64
+    default: return 0;
+  }
+}
+
 uint64_t AlignUp(uint64_t value, uint32_t alignment) { return (value + alignment - 1) / alignment * alignment; }
 
 // A type or a name of the tree: named entries sort before numbered ones.
@@ -162,10 +175,23 @@ bool Movable(const Image& image, size_t index, uint32_t firstMovedRva, std::stri
   }
   for (uint64_t block = (uint64_t)at; block + 8 <= (uint64_t)at + reloc.second;) {
     uint32_t page = Read32(image.bytes, block), size = Read32(image.bytes, block + 4);
-    if (size < 8) break;
-    if (page >= firstMovedRva) {
-      *error = "base relocations patch the resource section or a section after it";
+    if (size < 8 || size > (uint64_t)at + reloc.second - block) {
+      *error = "a block of the base relocations has a size of " + std::to_string(size);
       return false;
+    }
+    for (uint64_t e = block + 8; e + 2 <= block + size; e += 2) {
+      uint32_t entry = Read16(image.bytes, e), type = entry >> 12;
+      uint32_t width = RelocationWidth(type);
+      if (type == kRelocationHighAdjust) e += 2;  // its second slot holds the low half, no address
+      if (width == 0) {
+        if (type == kRelocationAbsolute) continue;
+        *error = "the base relocations hold type " + std::to_string(type) + ", which this tool does not know";
+        return false;
+      }
+      if ((uint64_t)page + (entry & 0xFFF) + width > firstMovedRva) {
+        *error = "base relocations patch the resource section or a section after it";
+        return false;
+      }
     }
     block += size;
   }
@@ -254,16 +280,19 @@ bool RebuildWithResources(const Image& image, const std::vector<Resource>& resou
   }
 
   uint64_t opt = image.optionalHeaderOffset;
+  // SizeOfImage, SizeOfInitializedData and CheckSum stand at the same offsets in
+  // PE32 and PE32+ headers; only the data directories differ.
   Write32(out, opt + 56, (uint32_t)imageEnd);  // SizeOfImage
   if (rsrc.characteristics & kInitializedData) {
     int64_t initialized = (int64_t)Read32(b, opt + 8) + newRawSize - rsrc.rawSize;
     Write32(out, opt + 8, (uint32_t)(initialized < 0 ? 0 : initialized));
   }
-  Write32(out, opt + 96 + 8 * kResourceDirectory, rsrcRva);
-  Write32(out, opt + 100 + 8 * kResourceDirectory, (uint32_t)content.size());
+  uint64_t dirs = image.dataDirectoryOffset;
+  Write32(out, dirs + 8 * kResourceDirectory, rsrcRva);
+  Write32(out, dirs + 8 * kResourceDirectory + 4, (uint32_t)content.size());
   uint32_t relocRva = image.directories[kRelocationDirectory].first;
   if (relocRva >= rsrc.virtualAddress && r + 1 < image.sections.size()) {
-    Write32(out, opt + 96 + 8 * kRelocationDirectory, (uint32_t)(relocRva + vaDelta));
+    Write32(out, dirs + 8 * kRelocationDirectory, (uint32_t)(relocRva + vaDelta));
   }
   Write32(out, opt + 64, 0);
   Write32(out, opt + 64, ImageChecksum(*out, opt + 64));

@@ -1,4 +1,4 @@
-// Writes the resource section of a PE32 image anew: the packing tool puts the
+// Writes the resource section of a PE32 or PE32+ image anew: the packing tool puts the
 // payload into a copy of the installer stub this way. Portable C++ like the reader.
 #pragma once
 #include <cstdint>
@@ -18,7 +18,8 @@ std::vector<uint8_t> BuildResourceSection(const std::vector<Resource>& resources
 // A copy of `image` whose resource section holds `resources` instead of what it
 // held. Every other section keeps its bytes and place, except sections that follow
 // the resource section: they may only be the base relocations, which are moved
-// behind the new resource section (nothing else refers to them by address). The
+// behind the new resource section (nothing else refers to them by address, and none
+// of them may patch a byte at or after the resource section's start). The
 // section sizes, SizeOfImage, SizeOfInitializedData, the resource and relocation
 // directories and the checksum are set to match. False with the reason in `error`
 // when the image cannot be rebuilt so.
