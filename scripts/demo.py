@@ -5,11 +5,14 @@ what the installation produced; uninstalls it again, silently, and shows what is
 left of it after a restart (nothing); then walks an interactive installation in a
 second fresh prefix and saves a picture of each dialog.
 
-    scripts/demo.py --build-dir build/win32 [--interactive] [--language=G]
+    scripts/demo.py --build-dir build/win32 [--interactive] [--language=G] [--no-pictures]
+                    [--prefix-dir DIR]
 
 --interactive runs the installer on your own screen ($DISPLAY) instead, for you to
 click through, and then shows what it produced. --language=G starts the installer with
-"-language=G" (the build must carry German: build/win32-de).
+"-language=G" (the build must carry German: build/win32-de). --prefix-dir puts the
+Wine prefixes elsewhere than build/demo (the emulated machine keeps them on its own
+tmpfs); --no-pictures leaves out the interactive walk and its pictures.
 """
 
 import argparse
@@ -126,12 +129,6 @@ def fresh_prefix(base, path):
     return prefix
 
 
-def desktop_up(prefix, driver):
-    holder = prefix.start(driver, "hold")
-    prefix.run(driver, "progman", 30000)
-    return holder
-
-
 def media(prefix, build_dir, options=None):
     folder = prefix.unix_path("C:\\media")
     folder.mkdir(exist_ok=True)
@@ -188,12 +185,16 @@ def main():
     parser.add_argument("--build-dir", default=str(ROOT / "build" / "win32"))
     parser.add_argument("--interactive", action="store_true")
     parser.add_argument("--language", choices=sorted(TITLES), default="E")
+    parser.add_argument("--prefix-dir")
+    parser.add_argument("--no-pictures", action="store_true")
     args = parser.parse_args()
     build_dir = Path(args.build_dir).resolve()
     driver = build_dir / "tests" / "window_driver.exe"
     work = build_dir.parent / "demo"
-    shutil.rmtree(work, ignore_errors=True)
-    work.mkdir(parents=True)
+    prefixes = Path(args.prefix_dir).resolve() if args.prefix_dir else work
+    for folder in {work, prefixes}:
+        shutil.rmtree(folder, ignore_errors=True)
+        folder.mkdir(parents=True)
 
     if args.interactive and not os.environ.get("DISPLAY"):
         sys.exit("--interactive needs a screen: DISPLAY is not set")
@@ -201,12 +202,12 @@ def main():
     screen = Screen(use_environment=args.interactive).start()
 
     try:
-        print(f"== preparing a fresh Wine prefix in {work / 'base'} (10 to 20 s)")
-        base = WinePrefix(work / "base", screen.display).create()
+        print(f"== preparing a fresh Wine prefix in {prefixes / 'base'} (10 to 20 s natively)")
+        base = WinePrefix(prefixes / "base", screen.display, driver=driver).create()
 
         if args.interactive:
-            prefix = fresh_prefix(base, work / "interactive")
-            holder = desktop_up(prefix, driver)
+            prefix = fresh_prefix(base, prefixes / "interactive")
+            holder = prefix.desktop_up()
             installer = media(prefix, build_dir)
             print("== the installer is on your screen; click through it")
             status = prefix.run(installer, *switches(args.language), timeout=3600)[0]
@@ -215,8 +216,8 @@ def main():
             holder.wait(10)
             return 0
 
-        prefix = fresh_prefix(base, work / "silent")
-        holder = desktop_up(prefix, driver)
+        prefix = fresh_prefix(base, prefixes / "silent")
+        holder = prefix.desktop_up()
         installer = media(prefix, build_dir, "sSilent=1\r\n")
         print(f"== installing silently: {installer} {' '.join(switches(args.language))}"
               " with lmvropt.ini holding sSilent=1")
@@ -226,10 +227,12 @@ def main():
         show_result(prefix, status)
         uninstalled = uninstall_and_show_remains(prefix)
         holder.wait(10)
+        if args.no_pictures:
+            return 0 if status == 0 and uninstalled == 0 else 1
 
         section("an interactive installation, a picture of each dialog")
-        prefix = fresh_prefix(base, work / "pictures-prefix")
-        holder = desktop_up(prefix, driver)
+        prefix = fresh_prefix(base, prefixes / "pictures-prefix")
+        holder = prefix.desktop_up()
         media(prefix, build_dir)
         picture_walk(prefix, screen, driver, work / "pictures", args.language)
         prefix.stop()

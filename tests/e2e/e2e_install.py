@@ -21,6 +21,7 @@ import unittest
 from pathlib import Path
 
 sys.path.insert(0, str(Path(__file__).resolve().parent))
+import wine_session  # noqa: E402
 from wine_session import (EXTENSIONS, PRODUCT_DIR, UNINSTALL_KEY, Screen, WinePrefix,  # noqa: E402
                           wait_for)
 
@@ -38,7 +39,17 @@ MESSAGE_TEXT = 0xFFFF
 
 
 def work_dir():
+    # LMVR_E2E_WORK_ROOT moves the prefixes elsewhere, one folder per build: the
+    # emulated machine puts them on its own tmpfs, where Wine is much faster than over
+    # the shared host folder.
+    root = os.environ.get("LMVR_E2E_WORK_ROOT")
+    if root:
+        return Path(root) / Path(ARGS.build_dir).resolve().name
     return Path(ARGS.work_dir).resolve()
+
+
+def driver_path():
+    return Path(ARGS.build_dir) / "tests" / "window_driver.exe"
 
 
 def product_files():
@@ -57,7 +68,9 @@ def find_payload(image):
     sections = struct.unpack_from("<H", image, pe + 6)[0]
     optional = struct.unpack_from("<H", image, pe + 20)[0]
     opt = pe + 24
-    rsrc_rva = struct.unpack_from("<I", image, opt + 96 + 8 * 2)[0]
+    # The data directories follow a PE32+ image's wider optional header 16 bytes later.
+    directories = opt + (112 if struct.unpack_from("<H", image, opt)[0] == 0x20B else 96)
+    rsrc_rva = struct.unpack_from("<I", image, directories + 8 * 2)[0]
     table = []
     for i in range(sections):
         s = opt + optional + 40 * i
@@ -98,16 +111,14 @@ class Installation(unittest.TestCase):
         shutil.rmtree(self.case_dir, ignore_errors=True)
         self.case_dir.mkdir(parents=True)
         display = (work_dir() / "display").read_text().strip()
-        self.prefix = WinePrefix(work_dir() / "base", display).copy_to(self.case_dir / "prefix")
+        self.driver = driver_path()
+        self.prefix = WinePrefix(work_dir() / "base", display, driver=self.driver).copy_to(self.case_dir / "prefix")
         self.media = self.prefix.unix_path(r"C:\media")
         self.media.mkdir()
         self.installer = self.media / "install.exe"
         shutil.copy(Path(ARGS.build_dir) / "install.exe", self.installer)
-        self.driver = Path(ARGS.build_dir) / "tests" / "window_driver.exe"
         self.prefix.start_server()
-        self.holder = self.prefix.start(self.driver, "hold")
-        status, _, _ = self.prefix.run(self.driver, "progman", 30000)
-        self.assertEqual(status, 0, "the shell's Program Manager service did not come up")
+        self.holder = self.prefix.desktop_up()
         self.extensions_before = {ext: self.prefix.reg_query("HKEY_CLASSES_ROOT\\" + ext) for ext in EXTENSIONS}
 
     def tearDown(self):
@@ -546,10 +557,22 @@ def main(classes=None, options=(), description=__doc__):
     parser.add_argument("--work-dir", required=True)
     parser.add_argument("--prepare", action="store_true")
     parser.add_argument("--cleanup", action="store_true")
+    parser.add_argument("--limit", type=float, default=0,
+                        help="seconds the whole run may take, times LMVR_TIME_FACTOR")
+    parser.add_argument("--arch", choices=sorted(wine_session.LOADERS), default="win32",
+                        help="the kind of Wine prefix: win64 for the 64-bit twin build")
     for flag, help_text in options:
         parser.add_argument(flag, help=help_text)
     parser.add_argument("cases", nargs="*")
     ARGS = parser.parse_args()
+    wine_session.ARCH = ARGS.arch
+    if ARGS.limit:
+        limit = int(ARGS.limit * wine_session.TIME_FACTOR)
+
+        def out_of_time(signum, frame):
+            raise TimeoutError(f"still running after {limit} s")
+        signal.signal(signal.SIGALRM, out_of_time)
+        signal.alarm(limit)
     if ARGS.prepare:
         prepare()
         return 0

@@ -49,8 +49,8 @@ class Uninstall(unittest.TestCase):
         shutil.rmtree(self.case_dir, ignore_errors=True)
         self.case_dir.mkdir(parents=True)
         display = (work_dir() / "display").read_text().strip()
-        self.prefix = WinePrefix(work_dir() / "base", display).copy_to(self.case_dir / "prefix")
-        self.driver = Path(e2e_install.ARGS.build_dir) / "tests" / "window_driver.exe"
+        self.driver = e2e_install.driver_path()
+        self.prefix = WinePrefix(work_dir() / "base", display, driver=self.driver).copy_to(self.case_dir / "prefix")
         media = self.prefix.unix_path("C:\\media")
         media.mkdir()
         shutil.copy(Path(e2e_install.ARGS.build_dir) / "install.exe", media / "install.exe")
@@ -66,9 +66,7 @@ class Uninstall(unittest.TestCase):
     # -- the prefix ----------------------------------------------------------------
     def start_desktop(self):
         self.prefix.start_server()
-        self.holders.append(self.prefix.start(self.driver, "hold"))
-        status, _, _ = self.prefix.run(self.driver, "progman", 30000)
-        self.assertEqual(status, 0, "the shell's Program Manager service did not come up")
+        self.holders.append(self.prefix.desktop_up())
 
     def stop_prefix(self):
         self.prefix.stop()
@@ -241,7 +239,7 @@ class Uninstall(unittest.TestCase):
         self.assertEqual(self.uninstall_answering(IDNO), (1, ["Remove Lumivora and all of its components?"]))
         self.assertTrue(self.target("readme.txt").exists())
         # Another program holds a file open: Windows refuses to delete it.
-        holder = subprocess.Popen(["wine", str(self.driver), "holdfile", PRODUCT_DIR + "\\ENGLISH\\INDEX.HTM"],
+        holder = subprocess.Popen([self.prefix.wine, str(self.driver), "holdfile", PRODUCT_DIR + "\\ENGLISH\\INDEX.HTM"],
                                   env=self.prefix.env, stdin=subprocess.DEVNULL, stdout=subprocess.PIPE,
                                   stderr=subprocess.DEVNULL)
         self.holders.append(holder)

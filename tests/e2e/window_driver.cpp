@@ -15,12 +15,21 @@
 //                                          focus back on the control that had it)
 //   window_driver shortpath PATH           print the short (8.3) form of PATH
 //   window_driver list                     print the top-level windows' titles
-//   window_driver hold                     keep a hidden window open until killed, so
+//   window_driver hold [MS]                keep a hidden window open until killed, so
 //                                          that the Wine desktop (and the shell's
-//                                          Program Manager service) stays up
+//                                          Program Manager service) stays up; with MS,
+//                                          first wait that long for the "progman" DDE
+//                                          service (exit 1 if it does not answer)
+//   window_driver query KEY...             print each key with its values and all its
+//                                          subkeys as `reg query KEY /s` does, keys
+//                                          that do not exist as "-KEY": one process
+//                                          for what would take one reg.exe per key
 //   window_driver progman [MS]             wait until the "progman" DDE service answers
 //   window_driver holdfile PATH            keep PATH open, shared for reading only (no
 //                                          deleting), until killed
+//
+// Every wait is multiplied by the environment's LMVR_TIME_FACTOR, which the emulated
+// machine sets, where everything happens many times slower.
 //
 // Exit status 0 when the command was carried out, 1 when the window or control was
 // not found (in time), 2 for a usage error.
@@ -49,7 +58,15 @@ BOOL CALLBACK MatchTitle(HWND window, LPARAM param) {
   return TRUE;
 }
 
+DWORD Scaled(DWORD waitMs) {
+  char text[16];
+  DWORD length = GetEnvironmentVariableA("LMVR_TIME_FACTOR", text, sizeof text);
+  unsigned long factor = (length > 0 && length < sizeof text) ? std::strtoul(text, nullptr, 10) : 1;
+  return factor > 1 && factor < 100 ? waitMs * factor : waitMs;
+}
+
 HWND FindTopLevel(const char* title, DWORD waitMs) {
+  waitMs = Scaled(waitMs);
   DWORD start = GetTickCount();
   for (;;) {
     Search search = {title, nullptr};
@@ -79,6 +96,7 @@ HWND Focused(HWND dialog) {
 HDDEDATA CALLBACK NoDdeCallback(UINT, UINT, HCONV, HSZ, HSZ, HDDEDATA, ULONG_PTR, ULONG_PTR) { return nullptr; }
 
 int WaitForProgman(DWORD waitMs) {
+  waitMs = Scaled(waitMs);
   DWORD instance = 0;
   if (DdeInitializeA(&instance, NoDdeCallback, APPCMD_CLIENTONLY, 0) != DMLERR_NO_ERROR) return 1;
   HSZ service = DdeCreateStringHandleA(instance, "progman", CP_WINANSI);
@@ -99,6 +117,60 @@ int WaitForProgman(DWORD waitMs) {
   return result;
 }
 
+HKEY RootKey(const char* name, const char** rest) {
+  static const struct {
+    const char* name;
+    HKEY key;
+  } roots[] = {{"HKEY_CLASSES_ROOT", HKEY_CLASSES_ROOT}, {"HKEY_CURRENT_USER", HKEY_CURRENT_USER},
+               {"HKEY_LOCAL_MACHINE", HKEY_LOCAL_MACHINE}, {"HKEY_USERS", HKEY_USERS}};
+  for (const auto& root : roots) {
+    size_t length = std::strlen(root.name);
+    if (_strnicmp(name, root.name, length) == 0 && (name[length] == '\\' || name[length] == 0)) {
+      *rest = name[length] ? name + length + 1 : name + length;
+      return root.key;
+    }
+  }
+  return nullptr;
+}
+
+// One key as reg.exe prints it: the key's full name, "    NAME    TYPE    DATA" per
+// value, an empty line; then each subkey the same way.
+void PrintKey(HKEY key, const char* fullName) {
+  std::printf("%s\n", fullName);
+  static char name[16384];
+  static BYTE data[65536];
+  for (DWORD i = 0;; ++i) {
+    DWORD nameLength = sizeof name, type = 0, size = sizeof data;
+    if (RegEnumValueA(key, i, name, &nameLength, nullptr, &type, data, &size) != ERROR_SUCCESS) break;
+    const char* shown = name[0] ? name : "(Default)";
+    if (type == REG_SZ || type == REG_EXPAND_SZ) {
+      std::printf("    %s    %s    %.*s\n", shown, type == REG_SZ ? "REG_SZ" : "REG_EXPAND_SZ",
+                  static_cast<int>(size > 0 && data[size - 1] == 0 ? size - 1 : size), data);
+    } else if (type == REG_DWORD && size == 4) {
+      DWORD value;
+      std::memcpy(&value, data, 4);
+      std::printf("    %s    REG_DWORD    0x%lx\n", shown, static_cast<unsigned long>(value));
+    } else {
+      std::printf("    %s    REG_TYPE_%lu    ", shown, static_cast<unsigned long>(type));
+      for (DWORD b = 0; b < size; ++b) std::printf("%02X", data[b]);
+      std::printf("\n");
+    }
+  }
+  std::printf("\n");
+  for (DWORD i = 0;; ++i) {
+    char child[256];
+    DWORD childLength = sizeof child;
+    if (RegEnumKeyExA(key, i, child, &childLength, nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS) break;
+    HKEY opened;
+    if (RegOpenKeyExA(key, child, 0, KEY_READ, &opened) != ERROR_SUCCESS) continue;
+    char* childName = new char[std::strlen(fullName) + childLength + 2];
+    std::sprintf(childName, "%s\\%s", fullName, child);
+    PrintKey(opened, childName);
+    delete[] childName;
+    RegCloseKey(opened);
+  }
+}
+
 int Usage() {
   std::fprintf(stderr, "usage: window_driver wait|gone|press|key|close|text|settext|state|check|list ...\n");
   return 2;
@@ -115,6 +187,10 @@ int main(int argc, char** argv) {
   }
   if (std::strcmp(command, "hold") == 0) {
     CreateWindowA("STATIC", "lmvr-hold", 0, 0, 0, 1, 1, nullptr, nullptr, nullptr, nullptr);
+    if (argc > 2 && WaitForProgman((DWORD)std::strtoul(argv[2], nullptr, 10)) != 0) {
+      std::fprintf(stderr, "window_driver: the \"progman\" service did not answer\n");
+      return 1;
+    }
     std::printf("holding\n");
     std::fflush(stdout);
     MSG msg;
@@ -128,6 +204,20 @@ int main(int argc, char** argv) {
     std::printf("holding\n");
     std::fflush(stdout);
     Sleep(INFINITE);
+    return 0;
+  }
+  if (std::strcmp(command, "query") == 0) {
+    for (int i = 2; i < argc; ++i) {
+      const char* rest = nullptr;
+      HKEY root = RootKey(argv[i], &rest);
+      HKEY key;
+      if (root == nullptr || RegOpenKeyExA(root, rest, 0, KEY_READ, &key) != ERROR_SUCCESS) {
+        std::printf("-%s\n", argv[i]);
+        continue;
+      }
+      PrintKey(key, argv[i]);
+      RegCloseKey(key);
+    }
     return 0;
   }
   if (std::strcmp(command, "shortpath") == 0) {
@@ -146,7 +236,7 @@ int main(int argc, char** argv) {
   const DWORD defaultWait = 20000;
 
   if (std::strcmp(command, "gone") == 0) {
-    DWORD waitMs = argc > 3 ? (DWORD)std::strtoul(argv[3], nullptr, 10) : defaultWait;
+    DWORD waitMs = Scaled(argc > 3 ? (DWORD)std::strtoul(argv[3], nullptr, 10) : defaultWait);
     DWORD start = GetTickCount();
     while (FindTopLevel(title, 0) != nullptr) {
       if (GetTickCount() - start >= waitMs) return 1;

@@ -10,7 +10,6 @@ import time
 from pathlib import Path
 
 WINE_ENV = {
-    "WINEARCH": "win32",
     "WINEDEBUG": "-all",
     # No menu entries on the host, and no prompts to download Mono or Gecko.
     "WINEDLLOVERRIDES": "winemenubuilder.exe=d;mscoree=d;mshtml=d",
@@ -19,6 +18,21 @@ WINE_ENV = {
 PRODUCT_DIR = r"C:\Program Files\Lumivora"
 UNINSTALL_KEY = r"HKEY_LOCAL_MACHINE\Software\Microsoft\Windows\CurrentVersion\Uninstall\Lumivora"
 EXTENSIONS = [".gif", ".jpg", ".pcx", ".png", ".bmp", ".rle", ".dib", ".tif", ".tga", ".pcd"]
+
+# The kind of prefix: win32 for the real images, win64 for the 64-bit twin build.
+# Debian's wine wrapper takes the 32-bit loader whenever it is installed, also on a
+# host that cannot run it, so a 64-bit prefix is driven by the 64-bit loader itself.
+ARCH = "win32"
+LOADERS = {"win32": "wine", "win64": "/usr/lib/wine/wine64"}
+
+# Every limit of the end-to-end runs is multiplied by this: the emulated machine
+# (scripts/vm) sets it, since a Windows program starts 20 to 30 times slower there.
+# Wine hands the variable on to window_driver.exe, which scales its own waits by it.
+TIME_FACTOR = max(1.0, float(os.environ.get("LMVR_TIME_FACTOR", "1")))
+
+# The keys whose contents one reg_query reads in the same process, since starting a
+# Windows program is what costs (about 10 s each in the emulated machine).
+WATCHED_KEYS = ["HKEY_CLASSES_ROOT\\Lumivora", UNINSTALL_KEY] + ["HKEY_CLASSES_ROOT\\" + e for e in EXTENSIONS]
 
 
 class Screen:
@@ -57,19 +71,29 @@ class Screen:
 
 
 class WinePrefix:
-    def __init__(self, path, display):
+    def __init__(self, path, display, arch=None, driver=None):
         self.path = Path(path).resolve()
+        self.arch = arch or ARCH
+        self.wine = LOADERS[self.arch]
         self.env = dict(os.environ)
         self.env.update(WINE_ENV)
+        self.env["WINEARCH"] = self.arch
+        if self.arch == "win64":
+            self.env["WINELOADER"] = self.wine
         self.env["WINEPREFIX"] = str(self.path)
         self.env["DISPLAY"] = display
+        # window_driver.exe, when the caller has one: it reads many registry keys in
+        # one process, where reg.exe takes one process per key.
+        self.driver = driver
+        self.registry = None
+        self.background = []
 
     # -- life cycle ---------------------------------------------------------------
     def create(self):
         """A fresh prefix (10 to 20 s)."""
         shutil.rmtree(self.path, ignore_errors=True)
         self.path.parent.mkdir(parents=True, exist_ok=True)
-        subprocess.run(["wineboot", "-i"], env=self.env, check=True,
+        subprocess.run([self.wine, "wineboot", "-i"], env=self.env, check=True,
                        stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
         # Wine waits about 2 s at every window close for a window manager, which Xvfb
         # does not have; unmanaged windows close at once.
@@ -82,7 +106,7 @@ class WinePrefix:
         target = Path(path)
         shutil.rmtree(target, ignore_errors=True)
         subprocess.run(["cp", "-a", "--reflink=auto", str(self.path), str(target)], check=True)
-        return WinePrefix(target, self.env["DISPLAY"])
+        return WinePrefix(target, self.env["DISPLAY"], self.arch, self.driver)
 
     def start_server(self):
         subprocess.run(["wineserver", "-p"], env=self.env, check=True,
@@ -99,7 +123,8 @@ class WinePrefix:
         """Windows restarted (the prefix is left stopped): wineboot carries out the file
         deletions that programs asked for at the next start."""
         self.stop()
-        status = subprocess.run(["wineboot", "-r"], env=self.env, stdout=subprocess.DEVNULL,
+        self.registry = None
+        status = subprocess.run([self.wine, "wineboot", "-r"], env=self.env, stdout=subprocess.DEVNULL,
                                 stderr=subprocess.DEVNULL).returncode
         self.stop()
         return status
@@ -114,9 +139,12 @@ class WinePrefix:
 
     def run(self, program, *args, timeout=120, cwd=None):
         """Runs a Windows program to its end: (exit status, stdout, stderr)."""
+        # Whatever a program does may change the registry.
+        self.registry = None
+        timeout = timeout * TIME_FACTOR if timeout else timeout
         out, err = self._output_files()
         with out, err:
-            status = subprocess.run(["wine", str(program), *map(str, args)], env=self.env,
+            status = subprocess.run([self.wine, str(program), *map(str, args)], env=self.env,
                                     stdin=subprocess.DEVNULL, stdout=out, stderr=err,
                                     timeout=timeout, cwd=cwd).returncode
             out.seek(0)
@@ -126,9 +154,29 @@ class WinePrefix:
 
     def start(self, program, *args, cwd=None):
         """Starts a Windows program without waiting: a Popen whose wait() gives its status."""
+        self.registry = None
         out, err = self._output_files()
-        return subprocess.Popen(["wine", str(program), *map(str, args)], env=self.env,
-                                stdin=subprocess.DEVNULL, stdout=out, stderr=err, cwd=cwd)
+        process = subprocess.Popen([self.wine, str(program), *map(str, args)], env=self.env,
+                                   stdin=subprocess.DEVNULL, stdout=out, stderr=err, cwd=cwd)
+        process.out = out
+        self.background.append(process)
+        return process
+
+    def desktop_up(self, timeout_ms=30000):
+        """Starts the Wine desktop (and so the shell's Program Manager service) and keeps
+        it up: window_driver's hold, which answers once the service does. Returns the
+        holder, whose wait() follows stop()."""
+        holder = self.start(self.driver, "hold", timeout_ms)
+
+        def holding():
+            holder.out.seek(0)
+            return b"holding" in holder.out.read() or holder.poll() is not None
+        wait_for(holding, timeout_ms / 1000 + 30)
+        holder.out.seek(0)
+        if b"holding" not in holder.out.read():
+            raise AssertionError("the shell's Program Manager service did not come up")
+        self.background.remove(holder)
+        return holder
 
     # -- looking at the result --------------------------------------------------
     def unix_path(self, windows_path):
@@ -138,10 +186,26 @@ class WinePrefix:
 
     def reg_query(self, key):
         """{key path: {value name: data}} for the key and all below it ({} when missing).
-        The default value is named ''."""
-        status, out, _ = self.run("reg", "query", key, "/s")
-        if status != 0:
-            return {}
+        The default value is named ''. With a window_driver, the watched keys are read
+        together and kept until the next Windows program runs."""
+        if self.driver is None:
+            status, out, _ = self.run("reg", "query", key, "/s")
+            return self.parse_query(out) if status == 0 else {}
+        folded = key.lower()
+        # A program still running may change the registry at any time.
+        if any(process.poll() is None for process in self.background):
+            self.registry = None
+        if self.registry is None or not any(folded == w or folded.startswith(w + "\\") for w in self.registry[0]):
+            wanted = list(dict.fromkeys([key] + WATCHED_KEYS))
+            status, out, err = self.run(self.driver, "query", *wanted)
+            if status != 0:
+                raise RuntimeError("window_driver query failed: " + err)
+            self.registry = ({w.lower() for w in wanted}, self.parse_query(out))
+        return {k: v for k, v in self.registry[1].items()
+                if k.lower() == folded or k.lower().startswith(folded + "\\")}
+
+    @staticmethod
+    def parse_query(out):
         keys = {}
         current = None
         for line in out.split("\n"):
@@ -168,7 +232,7 @@ class WinePrefix:
 
 
 def wait_for(predicate, timeout=15.0, interval=0.1):
-    end = time.monotonic() + timeout
+    end = time.monotonic() + timeout * TIME_FACTOR
     while True:
         value = predicate()
         if value or time.monotonic() >= end:
