@@ -585,7 +585,11 @@ def main(classes=None, options=(), description=__doc__):
     else:
         suite = unittest.TestSuite(unittest.defaultTestLoader.loadTestsFromTestCase(c) for c in classes)
     result = unittest.TextTestRunner(verbosity=2).run(suite)
-    return 0 if result.wasSuccessful() else 1
+    failed = len(result.failures) + len(result.errors) + len(result.unexpectedSuccesses)
+    # One line for whoever counts the cases of several runs (scripts/test).
+    print(f"e2e: {result.testsRun - failed - len(result.skipped)} passed, {failed} failed"
+          + (f", {len(result.skipped)} skipped" if result.skipped else ""))
+    return 0 if result.wasSuccessful() and result.testsRun > 0 else 1
 
 
 if __name__ == "__main__":
