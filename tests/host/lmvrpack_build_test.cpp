@@ -1,5 +1,6 @@
 // lmvrpack build: the stub's resource section rebuilt around the payload, on a small
-// stub image made here (the real stub is checked under Wine), its refusals, and the
+// stub image made here in both formats a stub comes in (PE32 i386, and PE32+ x86-64
+// for the 64-bit twin; the real stub is checked under Wine), its refusals, and the
 // command with its files.
 #include <gtest/gtest.h>
 #include <unistd.h>
@@ -20,6 +21,26 @@ namespace {
 
 using pe::Write16;
 using pe::Write32;
+using pe::Write64;
+
+// What differs between the two image formats a stub may have.
+struct Format {
+  const char* name;  // as messages and test names give it
+  const char* shown;
+  uint16_t magic, machine;
+  const char* machineName;
+  uint16_t otherMachine;  // the other format's machine, which this one does not accept
+  const char* otherMachineName;
+  uint32_t optionalSize, directories;  // SizeOfOptionalHeader; where its data directories begin
+  uint64_t imageBase;
+  uint16_t relocationType;
+  uint32_t relocationWidth, thunkWidth;
+};
+void PrintTo(const Format& f, std::ostream* out) { *out << f.shown; }
+const Format kFormats[] = {
+    {"PE32", "PE32", 0x10B, 0x14C, "i386", 0x8664, "x86-64", 224, 96, 0x400000, 3, 4, 4},
+    {"PE32plus", "PE32+", 0x20B, 0x8664, "x86-64", 0x14C, "i386", 240, 112, 0x140000000ull, 10, 8, 8},
+};
 
 pe::Resource MakeResource(uint32_t type, uint32_t id, const std::string& bytes, const std::string& idName = "") {
   pe::Resource r;
@@ -42,53 +63,72 @@ std::vector<pe::Resource> StubResources() {
 
 enum { kText, kRsrc, kReloc };
 const uint32_t kSectionRva[] = {0x1000, 0x2000, 0x3000};
-const uint32_t kOffsetOpt = 0x40 + 24, kTable = kOffsetOpt + 224;
+const uint32_t kOffsetOpt = 0x40 + 24;
+uint32_t Directory(const Format& f, int index) { return kOffsetOpt + f.directories + 8 * index; }
 
-// A stub in the installer's shape: .text (code and the exports), .rsrc, .reloc, in
-// that order, as the linker lays out install-stub.exe. `importsAfterRelocations`
-// adds a section behind .reloc that the import directory points into.
-std::vector<uint8_t> MakeStub(const std::vector<pe::Resource>& resources, const std::string& module = "lmvr.ent",
-                              bool importsAfterRelocations = false) {
+// A stub in the installer's shape: .text (code, the imports and the exports), .rsrc,
+// .reloc, in that order, as the linker lays out install-stub.exe.
+// `importsAfterRelocations` adds a section behind .reloc that the import directory
+// points into.
+std::vector<uint8_t> MakeStub(const Format& f, const std::vector<pe::Resource>& resources,
+                              const std::string& module = "lmvr.ent", bool importsAfterRelocations = false) {
   std::vector<uint8_t> rsrc = pe::BuildResourceSection(resources, kSectionRva[kRsrc]);
   uint16_t sections = importsAfterRelocations ? 4 : 3;
   std::vector<uint8_t> b(0x400, 0);
   b[0] = 'M', b[1] = 'Z';
   Write32(&b, 0x3C, 0x40);
   Write32(&b, 0x40, 0x00004550);
-  Write16(&b, 0x44, 0x14C);
+  Write16(&b, 0x44, f.machine);
   Write16(&b, 0x46, sections);
-  Write16(&b, 0x54, 224);
+  Write16(&b, 0x54, f.optionalSize);
   Write16(&b, 0x56, 0x0102);
   const uint32_t o = kOffsetOpt;
-  Write16(&b, o, 0x10B);
+  Write16(&b, o, f.magic);
   Write32(&b, o + 8, 0x1000);  // SizeOfInitializedData: what the linker counted
   Write32(&b, o + 16, kSectionRva[kText]);
-  Write32(&b, o + 28, 0x400000);
+  f.magic == 0x20B ? Write64(&b, o + 24, f.imageBase) : Write32(&b, o + 28, (uint32_t)f.imageBase);
   Write32(&b, o + 32, 0x1000);
   Write32(&b, o + 36, 0x200);
   Write32(&b, o + 60, 0x400);
   Write16(&b, o + 68, 2);
-  Write32(&b, o + 92, 16);
-  // .text: code bytes, then the export directory and the module name.
+  const uint32_t stackAndHeap[] = {0x200000, 0x3000, 0x100000, 0x1000};
+  for (int i = 0; i < 4; ++i) {
+    f.magic == 0x20B ? Write64(&b, o + 72 + 8 * i, stackAndHeap[i]) : Write32(&b, o + 72 + 4 * i, stackAndHeap[i]);
+  }
+  Write32(&b, o + f.directories - 4, 16);
+  // .text: code bytes, the import directory of one module with a function imported
+  // by name and one by ordinal, then the export directory and the module name.
   std::vector<uint8_t> text(0x200, 0xCC);
-  std::fill(text.begin() + 0x100, text.end(), 0);
+  std::fill(text.begin() + 0x40, text.end(), 0);
+  auto thunk = [&](uint32_t at, uint64_t value) {
+    f.thunkWidth == 8 ? Write64(&text, at, value) : Write32(&text, at, (uint32_t)value);
+  };
+  Write32(&text, 0x40, kSectionRva[kText] + 0x80);
+  Write32(&text, 0x40 + 12, kSectionRva[kText] + 0xC0);
+  thunk(0x80, kSectionRva[kText] + 0xA0);
+  thunk(0x80 + f.thunkWidth, (f.thunkWidth == 8 ? 1ull << 63 : 1ull << 31) | 17);
+  std::string name = "ExitProcess", dll = "KERNEL32.dll";
+  std::copy(name.begin(), name.end(), text.begin() + 0xA2);
+  std::copy(dll.begin(), dll.end(), text.begin() + 0xC0);
+  Write32(&b, Directory(f, 1), kSectionRva[kText] + 0x40);
+  Write32(&b, Directory(f, 1) + 4, 40);
   Write32(&text, 0x100 + 12, kSectionRva[kText] + 0x180);
   Write32(&text, 0x100 + 16, 1);
   Write32(&text, 0x100 + 28, kSectionRva[kText] + 0x1A0);  // an empty function table
   std::copy(module.begin(), module.end(), text.begin() + 0x180);
-  Write32(&b, o + 96, kSectionRva[kText] + 0x100);
-  Write32(&b, o + 100, 40);
-  // .reloc: one block for the code page.
+  Write32(&b, Directory(f, 0), kSectionRva[kText] + 0x100);
+  Write32(&b, Directory(f, 0) + 4, 40);
+  // .reloc: one block for the code page, its last fixup ending where the page does.
   std::vector<uint8_t> reloc(0x200, 0);
   Write32(&reloc, 0, kSectionRva[kText]);
   Write32(&reloc, 4, 12);
-  Write16(&reloc, 8, 0x3010);
-  Write16(&reloc, 10, 0x3020);
-  Write32(&b, o + 96 + 8 * 2, kSectionRva[kRsrc]);
-  Write32(&b, o + 100 + 8 * 2, (uint32_t)rsrc.size());
+  Write16(&reloc, 8, f.relocationType << 12 | 0x010);
+  Write16(&reloc, 10, f.relocationType << 12 | (0x1000 - f.relocationWidth));
+  Write32(&b, Directory(f, 2), kSectionRva[kRsrc]);
+  Write32(&b, Directory(f, 2) + 4, (uint32_t)rsrc.size());
   uint32_t relocRva = kSectionRva[kRsrc] + (uint32_t)((rsrc.size() + 0xFFF) / 0x1000 * 0x1000);
-  Write32(&b, o + 96 + 8 * 5, relocRva);
-  Write32(&b, o + 100 + 8 * 5, 12);
+  Write32(&b, Directory(f, 5), relocRva);
+  Write32(&b, Directory(f, 5) + 4, 12);
   struct Piece {
     const char* name;
     uint32_t rva;
@@ -101,14 +141,14 @@ std::vector<uint8_t> MakeStub(const std::vector<pe::Resource>& resources, const 
                                {".reloc", relocRva, reloc, 12, 0x42000040}};
   if (importsAfterRelocations) {
     pieces.push_back({".idata", relocRva + 0x1000, std::vector<uint8_t>(0x200, 0), 0x20, 0xC0000040});
-    Write32(&b, o + 96 + 8 * 1, relocRva + 0x1000);
-    Write32(&b, o + 100 + 8 * 1, 20);
+    Write32(&b, Directory(f, 1), relocRva + 0x1000);
+    Write32(&b, Directory(f, 1) + 4, 20);
   }
   uint32_t end = 0;
   for (size_t i = 0; i < pieces.size(); ++i) {
     Piece& p = pieces[i];
     p.bytes.resize((p.bytes.size() + 0x1FF) / 0x200 * 0x200, 0);
-    size_t s = kTable + 40 * i;
+    size_t s = kOffsetOpt + f.optionalSize + 40 * i;
     std::copy(p.name, p.name + std::string(p.name).size(), b.begin() + s);
     Write32(&b, s + 8, p.virtualSize);
     Write32(&b, s + 12, p.rva);
@@ -159,11 +199,21 @@ bool Build(const std::vector<uint8_t>& stub, const std::string& payload, std::ve
 // the data is exercised.
 const std::vector<std::string> kPayloads = {std::string(17, 'e'), std::string(15039, 's'), std::string(1280247, 'b')};
 
+// Every case runs once per format.
+class LmvrpackBuild : public testing::TestWithParam<Format> {};
+INSTANTIATE_TEST_SUITE_P(Formats, LmvrpackBuild, testing::ValuesIn(kFormats),
+                         [](const testing::TestParamInfo<Format>& info) { return std::string(info.param.name); });
+
 }  // namespace
 
-TEST(LmvrpackBuild, TheStubKeepsItsResourcesCodeExportsAndRelocationsBesideThePayload) {
-  std::vector<uint8_t> stub = MakeStub(StubResources());
+TEST_P(LmvrpackBuild, TheStubKeepsItsResourcesCodeExportsAndRelocationsBesideThePayload) {
+  const Format& f = GetParam();
+  std::vector<uint8_t> stub = MakeStub(f, StubResources());
   pe::Image before = Parse(stub);
+  // The header's fields of either width, read where the format puts them.
+  EXPECT_EQ(before.imageBase, f.imageBase);
+  EXPECT_EQ(std::vector<uint64_t>({before.stackReserve, before.stackCommit, before.heapReserve, before.heapCommit}),
+            std::vector<uint64_t>({0x200000, 0x3000, 0x100000, 0x1000}));
   for (const std::string& payload : kPayloads) {
     std::vector<uint8_t> installer;
     std::string note, error;
@@ -201,6 +251,11 @@ TEST(LmvrpackBuild, TheStubKeepsItsResourcesCodeExportsAndRelocationsBesideThePa
     pe::Exports exports;
     ASSERT_TRUE(pe::ReadExports(after, &exports, &error)) << error;
     EXPECT_EQ(exports.moduleName, "lmvr.ent");
+    std::vector<pe::Import> imports;
+    ASSERT_TRUE(pe::ReadImports(after, &imports, &error)) << error;
+    std::vector<std::string> names;
+    for (const pe::Import& i : imports) names.push_back(i.module + ":" + i.function);
+    EXPECT_EQ(names, std::vector<std::string>({"KERNEL32.dll:ExitProcess", "KERNEL32.dll:#17"}));
 
     // The figures of the optional header follow the new sizes.
     auto u32 = [&](size_t o) {
@@ -214,8 +269,8 @@ TEST(LmvrpackBuild, TheStubKeepsItsResourcesCodeExportsAndRelocationsBesideThePa
   }
 }
 
-TEST(LmvrpackBuild, AStubThatHoldsAPayloadHasItReplacedAndTheSameInputsGiveTheSameBytes) {
-  std::vector<uint8_t> stub = MakeStub(StubResources());
+TEST_P(LmvrpackBuild, AStubThatHoldsAPayloadHasItReplacedAndTheSameInputsGiveTheSameBytes) {
+  std::vector<uint8_t> stub = MakeStub(GetParam(), StubResources());
   std::vector<uint8_t> first, again, rebuilt;
   std::string note, error;
   ASSERT_TRUE(Build(stub, kPayloads[2], &first, &note, &error)) << error;
@@ -231,8 +286,11 @@ TEST(LmvrpackBuild, AStubThatHoldsAPayloadHasItReplacedAndTheSameInputsGiveTheSa
   EXPECT_EQ(rebuilt, fromStub);
 }
 
-TEST(LmvrpackBuild, WhatIsNoUnsignedInstallerStubIsRefusedWithItsReason) {
-  std::vector<uint8_t> good = MakeStub(StubResources());
+TEST_P(LmvrpackBuild, WhatIsNoUnsignedInstallerStubIsRefusedWithItsReason) {
+  const Format& f = GetParam();
+  std::vector<uint8_t> good = MakeStub(f, StubResources());
+  const uint32_t relocations = Parse(good).sections[kReloc].rawOffset;
+  const std::string shown = f.shown, own = shown + " " + f.machineName, accepted = "; accepted are PE32 i386 and PE32+ x86-64 Windows GUI programs";
   struct Case {
     const char* what;
     std::vector<uint8_t> stub;
@@ -244,14 +302,34 @@ TEST(LmvrpackBuild, WhatIsNoUnsignedInstallerStubIsRefusedWithItsReason) {
     wide ? Write32(&b, offset, value) : Write16(&b, offset, value);
     return b;
   };
-  cases.push_back({"a text file", std::vector<uint8_t>(100, 'x'), "not a Windows image"});
-  cases.push_back({"x86-64", changed(0x44, 0x8664, false), "not a 32-bit (PE32, i386) Windows GUI program"});
-  cases.push_back({"a console program", changed(kOffsetOpt + 68, 3, false), "Windows GUI program"});
-  cases.push_back({"a DLL", changed(0x56, 0x2102, false), "Windows GUI program"});
-  cases.push_back({"another module", MakeStub(StubResources(), "other.dll"), "no export module \"lmvr.ent\""});
-  cases.push_back({"a signed stub", changed(kOffsetOpt + 100 + 8 * 4, 0x800, true), "carries a signature"});
-  cases.push_back({"imports behind the relocations", MakeStub(StubResources(), "lmvr.ent", true),
+  std::vector<uint8_t> cut = good;
+  cut.resize(kOffsetOpt + 100);
+  const std::string other = "a " + shown + " " + f.otherMachineName + " image" + accepted;
+  const std::string arm = "a " + shown + " ARM64 (machine 0xAA64) image" + accepted;
+  const std::string rom = "(a ROM image (optional header magic 0x107), neither PE32 nor PE32+)" + accepted;
+  const std::string shortHeader = "(a " + shown + " image whose optional header is truncated (" +
+                                  std::to_string(f.directories - 8) + " bytes, at least " +
+                                  std::to_string(f.directories) + " needed))" + accepted;
+  const std::string cutHeader = "(a " + shown + " image whose optional header is truncated (the file ends inside it))";
+  const std::string console = "a " + own + " program of subsystem 3" + accepted, dll = "a " + own + " DLL" + accepted;
+  cases.push_back({"a text file", std::vector<uint8_t>(100, 'x'), "not a Windows image (no MZ header)"});
+  cases.push_back({"the other format's machine", changed(0x44, f.otherMachine, false), other.c_str()});
+  cases.push_back({"ARM64", changed(0x44, 0xAA64, false), arm.c_str()});
+  cases.push_back({"a ROM image", changed(kOffsetOpt, 0x107, false), rom.c_str()});
+  cases.push_back({"a short optional header", changed(0x54, f.directories - 8, false), shortHeader.c_str()});
+  cases.push_back({"a cut optional header", cut, cutHeader.c_str()});
+  cases.push_back({"a console program", changed(kOffsetOpt + 68, 3, false), console.c_str()});
+  cases.push_back({"a DLL", changed(0x56, 0x2102, false), dll.c_str()});
+  cases.push_back(
+      {"another module", MakeStub(f, StubResources(), "other.dll"), "no export module \"lmvr.ent\""});
+  cases.push_back({"a signed stub", changed(Directory(f, 4) + 4, 0x800, true), "carries a signature"});
+  cases.push_back({"imports behind the relocations", MakeStub(f, StubResources(), "lmvr.ent", true),
                    "section .idata follows the resource section and holds data directory 1"});
+  cases.push_back({"a fixup reaching into the resource section",
+                   changed(relocations + 10, f.relocationType << 12 | (0x1001 - f.relocationWidth), false),
+                   "base relocations patch the resource section"});
+  cases.push_back({"an unknown relocation type", changed(relocations + 8, 0x5010, false),
+                   "the base relocations hold type 5, which this tool does not know"});
   for (const Case& c : cases) {
     std::vector<uint8_t> installer;
     std::string note, error;
@@ -260,7 +338,7 @@ TEST(LmvrpackBuild, WhatIsNoUnsignedInstallerStubIsRefusedWithItsReason) {
   }
 }
 
-TEST(LmvrpackBuild, TheCommandWritesThePackedPayloadIntoTheStubOrNothing) {
+TEST_P(LmvrpackBuild, TheCommandWritesThePackedPayloadIntoTheStubOrNothing) {
   static int serial = 0;
   fs::path root =
       fs::temp_directory_path() / ("lmvrpack-build-" + std::to_string(getpid()) + "-" + std::to_string(++serial));
@@ -268,7 +346,7 @@ TEST(LmvrpackBuild, TheCommandWritesThePackedPayloadIntoTheStubOrNothing) {
   fs::create_directories(root / "product" / "ENGLISH");
   std::ofstream(root / "product" / "MAIN.EXE", std::ios::binary) << "MZ main program";
   std::ofstream(root / "product" / "ENGLISH" / "INDEX.HTM", std::ios::binary) << "<html>";
-  std::vector<uint8_t> stubBytes = MakeStub(StubResources());
+  std::vector<uint8_t> stubBytes = MakeStub(GetParam(), StubResources());
   std::ofstream(root / "stub.exe", std::ios::binary)
       .write((const char*)stubBytes.data(), (std::streamsize)stubBytes.size());
   auto run = [](const std::vector<std::string>& arguments, std::string* err) {
@@ -295,11 +373,13 @@ TEST(LmvrpackBuild, TheCommandWritesThePackedPayloadIntoTheStubOrNothing) {
   std::ifstream depfile(installer + ".d");
   std::string dependencies((std::istreambuf_iterator<char>(depfile)), std::istreambuf_iterator<char>());
   EXPECT_NE(dependencies.find("stub.exe"), std::string::npos) << dependencies;
+  EXPECT_EQ(run({"verify", installer}, &err), 0) << err;
+  EXPECT_EQ(run({"list", installer}, &err), 0) << err;
 
   // A refused stub or a missing --stub leave the installer as it was.
   fs::remove(installer);
   std::vector<uint8_t> signedStub = stubBytes;
-  Write32(&signedStub, kOffsetOpt + 100 + 8 * 4, 0x800);
+  Write32(&signedStub, Directory(GetParam(), 4) + 4, 0x800);
   std::ofstream(root / "signed.exe", std::ios::binary)
       .write((const char*)signedStub.data(), (std::streamsize)signedStub.size());
   EXPECT_EQ(

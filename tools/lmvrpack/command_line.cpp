@@ -67,8 +67,9 @@ const char kBuildHelp[] =
     "  --quiet          print nothing when all is well\n"
     "\n"
     "Refused, exit status 1: a product folder that pack refuses; a stub that is not a\n"
-    "32-bit Windows GUI program exporting from \"lmvr.ent\"; a signed stub. A stub that\n"
-    "already holds a payload is used with the payload replaced, and a note says so.\n";
+    "Windows GUI program exporting from \"lmvr.ent\", PE32 for i386 or PE32+ for x86-64\n"
+    "(the 64-bit twin); a signed stub. A stub that already holds a payload is used\n"
+    "with the payload replaced, and a note says so.\n";
 
 const char kListHelp[] =
     "usage: lmvrpack list FILE\n"

@@ -10,8 +10,9 @@ namespace {
 
 // The export module name every installer stub carries.
 const char kStubModuleName[] = "lmvr.ent";
-constexpr uint16_t kMachineI386 = 0x14C;
-constexpr uint16_t kPe32Magic = 0x10B;
+// The installer is a 32-bit program; its 64-bit twin (a test vehicle for hosts that
+// run no 32-bit code) is built from the same sources and packed the same way.
+const char kAccepted[] = "accepted are PE32 i386 and PE32+ x86-64 Windows GUI programs";
 constexpr uint16_t kSubsystemGui = 2;
 constexpr uint16_t kImageIsDll = 0x2000;
 constexpr uint32_t kUsEnglish = 0x0409;
@@ -25,12 +26,21 @@ bool BuildInstallerImage(const std::vector<uint8_t>& stub, const std::vector<uin
   pe::Image image;
   std::string why;
   if (!pe::Parse(stub, &image, &why)) {
-    *error = "not an installer stub: not a Windows image (" + why + ")";
+    *error = "not an installer stub: not a Windows image (" + why + "); " + kAccepted;
     return false;
   }
-  if (image.machine != kMachineI386 || image.magic != kPe32Magic || image.subsystem != kSubsystemGui ||
-      (image.characteristics & kImageIsDll) != 0) {
-    *error = "not an installer stub: not a 32-bit (PE32, i386) Windows GUI program";
+  std::string format = pe::FormatName(image.magic) + " " + pe::MachineName(image.machine);
+  bool knownFormat = (image.magic == pe::kPe32Magic && image.machine == pe::kMachineI386) ||
+                     (image.magic == pe::kPe32PlusMagic && image.machine == pe::kMachineAmd64);
+  if (!knownFormat) {
+    *error = "not an installer stub: a " + format + " image; " + kAccepted;
+    return false;
+  }
+  if ((image.characteristics & kImageIsDll) != 0 || image.subsystem != kSubsystemGui) {
+    *error = "not an installer stub: a " + format + " " +
+             ((image.characteristics & kImageIsDll) != 0 ? std::string("DLL")
+                                                          : "program of subsystem " + std::to_string(image.subsystem)) +
+             "; " + kAccepted;
     return false;
   }
   pe::Exports exports;

@@ -9,9 +9,9 @@ namespace lmvrpack {
 
 // Writes into `installer` the image of `stub` (the bytes of install-stub.exe) with
 // `payload` as resource 512/301, language 0x0409. Refuses, with the reason in
-// `error`, a stub that is not a PE32 i386 GUI program exporting from "lmvr.ent" or
-// that carries a signature. A payload the stub already holds is replaced; `note`
-// then says so.
+// `error`, a stub that is not a GUI program, PE32 i386 or PE32+ x86-64, exporting
+// from "lmvr.ent", or that carries a signature; the reason names what the stub is.
+// A payload the stub already holds is replaced; `note` then says so.
 bool BuildInstallerImage(const std::vector<uint8_t>& stub, const std::vector<uint8_t>& payload,
                          std::vector<uint8_t>* installer, std::string* note, std::string* error);
 
