@@ -139,8 +139,6 @@ bool Parse(std::vector<uint8_t> bytes, Image* image, std::string* error) {
   image->minorSubsystemVersion = Read16(b, opt + 50);
   image->subsystem = Read16(b, opt + 68);
   image->dllCharacteristics = Read16(b, opt + 70);
-  uint64_t* sizes[] = {&image->stackReserve, &image->stackCommit, &image->heapReserve, &image->heapCommit};
-  for (int i = 0; i < 4; ++i) *sizes[i] = plus ? Read64(b, opt + 72 + 8 * i) : Read32(b, opt + 72 + 4 * i);
   uint32_t dirCount = Read32(b, opt + directories - 4);
   image->dataDirectoryOffset = opt + directories;
   image->directories.clear();

@@ -46,9 +46,7 @@ struct Image {
   uint16_t magic = 0;  // kPe32Magic or kPe32PlusMagic
   uint16_t subsystem = 0;
   uint16_t dllCharacteristics = 0;
-  // ImageBase and the stack and heap sizes are 8 bytes wide in a PE32+ header.
-  uint64_t imageBase = 0;
-  uint64_t stackReserve = 0, stackCommit = 0, heapReserve = 0, heapCommit = 0;
+  uint64_t imageBase = 0;  // 8 bytes wide in a PE32+ header
   uint32_t entryRva = 0;
   uint32_t timeDateStamp = 0;
   uint32_t sectionAlignment = 0;
