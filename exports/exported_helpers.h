@@ -1,6 +1,8 @@
 // The two functions the installer's image exports (module name "lmvr.ent"):
 // ordinal 1 "_DetectWindows@0", ordinal 2 "_lstrcmpni@12". Both use the standard
-// calling convention, so other modules that load the image can call them.
+// calling convention, so other modules that load the image can call them. The 64-bit
+// twin, whose one calling convention has no decoration, exports them as
+// "DetectWindows" and "lstrcmpni" under the same ordinals (install-x86_64.def).
 #pragma once
 #include <stdint.h>
 
