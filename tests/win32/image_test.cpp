@@ -9,6 +9,16 @@ using testing_support::BuildPath;
 
 namespace {
 
+// The exported names: i686 decorates the standard calling convention; x86-64, which
+// has one calling convention, exports the plain names (the 64-bit twin).
+#ifdef LMVR_TWIN
+const char kDetectWindowsName[] = "DetectWindows";
+const char kLstrcmpniName[] = "lstrcmpni";
+#else
+const char kDetectWindowsName[] = "_DetectWindows@0";
+const char kLstrcmpniName[] = "_lstrcmpni@12";
+#endif
+
 pe::Image LoadInstaller() {
   pe::Image image;
   std::string error;
@@ -25,7 +35,7 @@ TEST(InstallerImage, IsAProgramWithNoTimeStamp) {
   EXPECT_EQ(image.timeDateStamp, 0u);
 }
 
-TEST(InstallerImage, ExportsTheTwoHelpersUnderTheirDecoratedNames) {
+TEST(InstallerImage, ExportsTheTwoHelpersUnderTheirNamesAndOrdinals) {
   pe::Image image = LoadInstaller();
   pe::Exports exports;
   std::string error;
@@ -35,8 +45,8 @@ TEST(InstallerImage, ExportsTheTwoHelpersUnderTheirDecoratedNames) {
   EXPECT_EQ(exports.functionCount, 2u);
   EXPECT_EQ(exports.nameCount, 2u);
   ASSERT_EQ(exports.names.size(), 2u);
-  EXPECT_EQ(exports.names[0], (std::pair<std::string, uint32_t>("_DetectWindows@0", 1)));
-  EXPECT_EQ(exports.names[1], (std::pair<std::string, uint32_t>("_lstrcmpni@12", 2)));
+  EXPECT_EQ(exports.names[0], (std::pair<std::string, uint32_t>(kDetectWindowsName, 1)));
+  EXPECT_EQ(exports.names[1], (std::pair<std::string, uint32_t>(kLstrcmpniName, 2)));
   for (uint32_t rva : exports.functionRvas) EXPECT_GE(pe::OffsetOf(image, rva), 0) << "export points nowhere";
   EXPECT_NE(exports.functionRvas[0], exports.functionRvas[1]);
 }
@@ -46,12 +56,12 @@ TEST(InstallerImage, AnotherModuleFindsTheExportsByNameAndOrdinal) {
   // only lstrcmpni, which touches no import and no global, is called.
   HMODULE module = LoadLibraryExA(BuildPath("install.exe").c_str(), nullptr, DONT_RESOLVE_DLL_REFERENCES);
   ASSERT_NE(module, nullptr);
-  FARPROC byName = GetProcAddress(module, "_lstrcmpni@12");
+  FARPROC byName = GetProcAddress(module, kLstrcmpniName);
   FARPROC byOrdinal = GetProcAddress(module, MAKEINTRESOURCEA(2));
   EXPECT_NE(byName, nullptr);
   EXPECT_EQ(byName, byOrdinal);
-  EXPECT_EQ(GetProcAddress(module, "_DetectWindows@0"), GetProcAddress(module, MAKEINTRESOURCEA(1)));
-  EXPECT_NE(GetProcAddress(module, "_DetectWindows@0"), nullptr);
+  EXPECT_EQ(GetProcAddress(module, kDetectWindowsName), GetProcAddress(module, MAKEINTRESOURCEA(1)));
+  EXPECT_NE(GetProcAddress(module, kDetectWindowsName), nullptr);
   if (byName != nullptr) {
     auto compare = reinterpret_cast<int(__stdcall*)(const char*, const char*, unsigned long)>(
         reinterpret_cast<void*>(byName));
