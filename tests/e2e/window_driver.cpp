@@ -4,6 +4,8 @@
 //   window_driver wait TITLE [MS]          wait until a top-level window TITLE exists
 //   window_driver gone TITLE [MS]          wait until it no longer exists
 //   window_driver press TITLE ID           press button ID (as a click does)
+//   window_driver dismiss TITLE ID         press it and wait until that window is gone,
+//                                          so that the next look cannot find it again
 //   window_driver key TITLE enter|escape   the key, sent to the focused control
 //   window_driver close TITLE              the close box
 //   window_driver text TITLE ID            print the control's text
@@ -172,7 +174,7 @@ void PrintKey(HKEY key, const char* fullName) {
 }
 
 int Usage() {
-  std::fprintf(stderr, "usage: window_driver wait|gone|press|key|close|text|settext|state|check|list ...\n");
+  std::fprintf(stderr, "usage: window_driver wait|gone|press|dismiss|key|close|text|settext|state|check|list ...\n");
   return 2;
 }
 
@@ -279,9 +281,16 @@ int main(int argc, char** argv) {
     std::fprintf(stderr, "window_driver: \"%s\" has no control %d\n", title, id);
     return 1;
   }
-  if (std::strcmp(command, "press") == 0) {
+  if (std::strcmp(command, "press") == 0 || std::strcmp(command, "dismiss") == 0) {
     // What a click sends: WM_COMMAND with the id and notification 0.
     PostMessageA(dialog, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), reinterpret_cast<LPARAM>(control));
+    if (command[0] == 'd') {
+      DWORD start = GetTickCount(), waitMs = Scaled(defaultWait);
+      while (IsWindow(dialog)) {
+        if (GetTickCount() - start >= waitMs) return 1;
+        Sleep(20);
+      }
+    }
     return 0;
   }
   if (std::strcmp(command, "text") == 0) {
