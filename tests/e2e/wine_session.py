@@ -152,21 +152,24 @@ class WinePrefix:
             return (status, out.read().decode("latin-1").replace("\r", ""),
                     err.read().decode("latin-1").replace("\r", ""))
 
-    def start(self, program, *args, cwd=None):
-        """Starts a Windows program without waiting: a Popen whose wait() gives its status."""
+    def start(self, program, *args, cwd=None, background=True):
+        """Starts a Windows program without waiting: a Popen whose wait() gives its status.
+        A background program may change the registry while it runs; one that only keeps
+        the desktop up (background=False) does not."""
         self.registry = None
         out, err = self._output_files()
         process = subprocess.Popen([self.wine, str(program), *map(str, args)], env=self.env,
                                    stdin=subprocess.DEVNULL, stdout=out, stderr=err, cwd=cwd)
         process.out = out
-        self.background.append(process)
+        if background:
+            self.background.append(process)
         return process
 
     def desktop_up(self, timeout_ms=30000):
         """Starts the Wine desktop (and so the shell's Program Manager service) and keeps
         it up: window_driver's hold, which answers once the service does. Returns the
         holder, whose wait() follows stop()."""
-        holder = self.start(self.driver, "hold", timeout_ms)
+        holder = self.start(self.driver, "hold", timeout_ms, background=False)
 
         def holding():
             holder.out.seek(0)
@@ -175,7 +178,6 @@ class WinePrefix:
         holder.out.seek(0)
         if b"holding" not in holder.out.read():
             raise AssertionError("the shell's Program Manager service did not come up")
-        self.background.remove(holder)
         return holder
 
     # -- looking at the result --------------------------------------------------
@@ -191,18 +193,20 @@ class WinePrefix:
         if self.driver is None:
             status, out, _ = self.run("reg", "query", key, "/s")
             return self.parse_query(out) if status == 0 else {}
+        def under(name, top):
+            name = name.lower()
+            return name == top or name.startswith(top + "\\")
         folded = key.lower()
         # A program still running may change the registry at any time.
         if any(process.poll() is None for process in self.background):
             self.registry = None
-        if self.registry is None or not any(folded == w or folded.startswith(w + "\\") for w in self.registry[0]):
+        if self.registry is None or not any(under(key, read) for read in self.registry[0]):
             wanted = list(dict.fromkeys([key] + WATCHED_KEYS))
             status, out, err = self.run(self.driver, "query", *wanted)
             if status != 0:
                 raise RuntimeError("window_driver query failed: " + err)
             self.registry = ({w.lower() for w in wanted}, self.parse_query(out))
-        return {k: v for k, v in self.registry[1].items()
-                if k.lower() == folded or k.lower().startswith(folded + "\\")}
+        return {k: v for k, v in self.registry[1].items() if under(k, folded)}
 
     @staticmethod
     def parse_query(out):
