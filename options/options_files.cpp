@@ -4,6 +4,7 @@
 
 #include "common/bounded_text.h"
 #include "common/global_memory.h"
+#include "common/halt_places.h"
 #include "common/installer_state.h"
 #include "options/installer_variables.h"
 #include "shell/class_keys.h"
@@ -87,24 +88,30 @@ void LoadInstallerOptions() {
 
 void WriteOptionsFile() {
   if (VariableCount == 0) return;
+  // The file is written whole under a name of the same length beside it and only
+  // then given its own name, so that an installation cut short (ended from the task
+  // list, power lost) leaves no empty or cut "lmvr.opt", which every later
+  // installation would keep as the program's.
   char path[kPathSize];
+  char fresh[kPathSize];
   CopyBounded(path, sizeof path, InstallDirectory);
   if (JoinPath(path, sizeof path, "lmvr.opt") != 0) return;
+  CopyBounded(fresh, sizeof fresh, InstallDirectory);
+  if (JoinPath(fresh, sizeof fresh, "lmvr.new") != 0) return;
+  // What an installation cut short while writing left behind.
+  DeleteFileA(fresh);
 
-  // An existing file is the installed program's, whatever it holds: left alone.
-  OFSTRUCT of;
-  HFILE existing = OpenFile(path, &of, OF_READWRITE | OF_SHARE_DENY_NONE);
-  if (existing != HFILE_ERROR) {
-    _lclose(existing);
-    return;
-  }
+  // An existing file is the installed program's, whatever it holds: left alone. One
+  // that cannot be written (read-only) is left alone too, as it always was.
+  if (GetFileAttributesA(path) != INVALID_FILE_ATTRIBUTES) return;
 
   size_t size = OptionsFileSize();
   unsigned char* bytes = static_cast<unsigned char*>(AllocateLocked(size));
   if (bytes == nullptr) return;
   SerialiseOptions(bytes, size);
 
-  HFILE file = OpenFile(path, &of, OF_CREATE | OF_READWRITE | OF_SHARE_DENY_NONE);
+  OFSTRUCT of;
+  HFILE file = OpenFile(fresh, &of, OF_CREATE | OF_READWRITE | OF_SHARE_DENY_NONE);
   if (file == HFILE_ERROR) {
     ReleaseLocked(bytes);
     return;
@@ -112,12 +119,16 @@ void WriteOptionsFile() {
   long written = _hwrite(file, reinterpret_cast<LPCCH>(bytes), (long)size);
   bool closed = _lclose(file) != HFILE_ERROR;
   ReleaseLocked(bytes);
-
-  // A short file would never be rewritten by a later installation (an existing
-  // "lmvr.opt" is kept), so a failed write must not leave one behind.
   if (written != (long)size || !closed) {
-    DeleteFileA(path);
+    DeleteFileA(fresh);
     return;
   }
+  HaltPlace("options-written");
+
+  // Recorded before it takes its name: an "lmvr.opt" that exists is never recorded
+  // again, so one left unrecorded by a cut-short run would outlive the uninstall.
   RecordInstalledFile(path);
+  // MoveFileA never replaces: the name is taken only while it is free, on every
+  // Windows, and the existing file (checked above) is never removed first.
+  if (!MoveFileA(fresh, path)) DeleteFileA(fresh);
 }

@@ -12,6 +12,7 @@ void ReleaseVariableList();
 void LoadInstallerOptions();
 
 // Writes the list as "lmvr.opt" into the install directory and records it, unless
-// the list is empty or the file exists already. A file whose writing fails is
-// deleted and not recorded.
+// the list is empty or the file exists already. The file is written as "lmvr.new"
+// and then renamed, so that "lmvr.opt" is only ever whole; a file whose writing
+// fails is deleted and not recorded.
 void WriteOptionsFile();

@@ -85,10 +85,15 @@ TEST_F(OptionsFilesTest, AFailedWriteLeavesNoTruncatedFileAndNoRecord) {
   }
   EXPECT_FALSE(FileExists(Opt()));
   EXPECT_FALSE(Recorded("lmvr.opt"));
-  WriteOptionsFile();  // a later installation can then write it whole
+  // A later installation writes it whole, over what a run cut short while writing
+  // left under the passing name, and leaves nothing else behind.
+  ASSERT_TRUE(WriteFileBytes(dir_ / "lmvr.new", std::string("\x02\x00sSil", 7)));
+  WriteOptionsFile();
   std::string bytes;
   ASSERT_TRUE(ReadFileBytes(Opt(), &bytes));
   EXPECT_EQ(bytes.size(), 2u + 8 + 2 + 7 + 2);
+  EXPECT_TRUE(Recorded("lmvr.opt"));
+  EXPECT_FALSE(FileExists(dir_ / "lmvr.new"));
 }
 
 TEST_F(OptionsFilesTest, AnOverlongOptionsPathIsRefused) {
