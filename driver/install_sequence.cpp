@@ -4,6 +4,7 @@
 
 #include "common/bounded_text.h"
 #include "common/global_memory.h"
+#include "common/halt_places.h"
 #include "common/installer_instance.h"
 #include "common/installer_state.h"
 #include "dialogs/dialog_loader.h"
@@ -97,11 +98,13 @@ void InstallSequence() {
     return Leave(ExtractionBusy != 0 ? kInstallFailed : kInstallLeft);
   }
   ClosePayload();
+  HaltPlace("shell");
 
   // From here on nothing stops the installation: each step does what it can.
   CreateProgramGroup();
   RegisterWithShell(associate);
   AddLanguageVariable();
+  HaltPlace("options");
   WriteOptionsFile();
   InstallExitStatus = kInstallCompleted;
 

@@ -2,6 +2,7 @@
 
 #include "common/bounded_text.h"
 #include "common/global_memory.h"
+#include "common/halt_places.h"
 #include "common/installer_state.h"
 #include "dialogs/dialog_loader.h"
 #include "payload/archive_format.h"
@@ -122,6 +123,7 @@ void ExtractFiles(HWND dialog) {
       EndCopy(dialog, -1);
       return;
     }
+    HaltPlace("copy", index + 1);
   }
   // A payload whose stream goes on after the last entry, or whose Adler-32 check
   // does not match, is corrupt even though every entry could be read.

@@ -24,4 +24,9 @@ else()
     STUB ${LMVR_STUB_FILE} DEPENDS installer_stub lumivora_sample lmvr_sample_product
     COMMENT "Building install.exe for the sample product")
 endif()
-add_custom_target(installer ALL DEPENDS ${LMVR_INSTALLER_FILE})
+# The same product in the installer that the end-to-end tests can cut short.
+set(LMVR_HALTING_INSTALLER_FILE ${CMAKE_BINARY_DIR}/install-halting.exe)
+lmvr_pack(OUTPUT ${LMVR_HALTING_INSTALLER_FILE} PRODUCT ${CMAKE_BINARY_DIR}/examples/product MAIN LUMIVORA.EXE
+  STUB ${CMAKE_BINARY_DIR}/install-halting-stub.exe DEPENDS installer_halting_stub lumivora_sample lmvr_sample_product
+  COMMENT "Building install-halting.exe for the sample product")
+add_custom_target(installer ALL DEPENDS ${LMVR_INSTALLER_FILE} ${LMVR_HALTING_INSTALLER_FILE})

@@ -1,6 +1,7 @@
 #include "shell/progman_group.h"
 
 #include "common/bounded_text.h"
+#include "common/halt_places.h"
 #include "common/installer_state.h"
 #include "shell/progman_commands.h"
 
@@ -41,6 +42,7 @@ int SendGroupCommands(char* command, HCONV conversation) {
   SendCommand(kCreateGroupCommand, conversation);
   if (SendCommand(kShowGroupCommand, conversation) != 0) return -1;
   for (const char* deleteItem : kDeleteItemCommands) SendCommand(deleteItem, conversation);
+  HaltPlace("progman");
 
   char shortPath[kPathSize];
   ShortProgramPath(shortPath);

@@ -3,6 +3,7 @@
 #include <windows.h>
 
 #include "common/bounded_text.h"
+#include "common/halt_places.h"
 #include "common/installer_state.h"
 #include "exports/exported_helpers.h"
 #include "shell/class_keys.h"
@@ -39,6 +40,7 @@ void AssociateExtensions(char* workBuffer) {
       }
     }
     SetClassesValue(extension, kProductClass, TextLength(kProductClass) + 1);
+    HaltPlace("extensions", i + 1);
   }
 }
 

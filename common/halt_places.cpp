@@ -1,0 +1,3 @@
+#include "common/halt_places.h"
+
+InstallHaltHook HaltHook = nullptr;
