@@ -137,14 +137,15 @@ class WinePrefix:
         err = tempfile.TemporaryFile()
         return out, err
 
-    def run(self, program, *args, timeout=120, cwd=None):
-        """Runs a Windows program to its end: (exit status, stdout, stderr)."""
+    def run(self, program, *args, timeout=120, cwd=None, env=None):
+        """Runs a Windows program to its end: (exit status, stdout, stderr). `env` adds
+        to the environment Wine hands on to the program."""
         # Whatever a program does may change the registry.
         self.registry = None
         timeout = timeout * TIME_FACTOR if timeout else timeout
         out, err = self._output_files()
         with out, err:
-            status = subprocess.run([self.wine, str(program), *map(str, args)], env=self.env,
+            status = subprocess.run([self.wine, str(program), *map(str, args)], env={**self.env, **(env or {})},
                                     stdin=subprocess.DEVNULL, stdout=out, stderr=err,
                                     timeout=timeout, cwd=cwd).returncode
             out.seek(0)
