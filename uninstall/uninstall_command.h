@@ -4,16 +4,35 @@
 #include <stddef.h>
 
 enum UninstallMode {
-  kNoUninstall,     // a normal start
-  kUninstallAsk,    // " . -u": ask first, then say what was left
-  kUninstallSilent  // " . -u -silent": ask nothing, show nothing
+  kNoUninstall,      // a normal start
+  kUninstallAsk,     // " . -u": ask first, then say what was left
+  kUninstallSilent,  // " . -u -silent": ask nothing, show nothing
+  kUninstallFinish   // " . -u -finish HANDLE "PATH"": the copy in the temporary folder
+                     // that removes the program once it has ended
 };
 
 // The mode of a process's whole command line. The uninstall entry and the group item
 // give the program's path (unquoted, blanks and all, or short) followed by " . -u";
 // an administrator adds "-silent". Only the last words count, so blanks in the path
-// do not matter.
+// do not matter. The finishing copy's line ends in " . -u -finish", a word for the
+// handle and the program's path (in double quotes when it holds blanks); whether
+// those two are usable is FinishArgumentsOf's to say.
 UninstallMode UninstallModeOf(const char* commandLine);
+
+// The finishing copy's command line: `copyPath` in double quotes, " . -u -finish",
+// the number of the inherited handle of the process to wait for, and `programPath`
+// (the file to remove) in double quotes. 0, or -1 when it does not fit `size` bytes or
+// a path holds a double quote (nothing usable then).
+int ComposeFinishCommand(char* out, size_t size, const char* copyPath, unsigned long handle,
+                         const char* programPath);
+
+// The arguments of a finishing copy's command line: the handle number (decimal, 1 to
+// 0x7FFFFFFF: never 0 and never one of the negative pseudo handles that name the copy
+// itself) and the program's path, which must be a full path on a drive ("C:\..."),
+// each level a plain name (not empty, not "." or "..") of characters a file name can
+// hold, and fit `size` bytes. 0, or -1 when the line is not a finishing copy's or an
+// argument is refused; then `path` is empty and nothing may be done.
+int FinishArgumentsOf(const char* commandLine, unsigned long* handle, char* path, size_t size);
 
 // The texts of the interactive uninstall.
 extern const char kUninstallCaption[];
