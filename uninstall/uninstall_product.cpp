@@ -38,18 +38,6 @@ bool KeyExists(HKEY root, const char* path) {
 
 bool FileGone(const char* path) { return GetFileAttributesA(path) == INVALID_FILE_ATTRIBUTES; }
 
-// Two names of one file: the program may have been started by its short name (the
-// group item) or its long one (the uninstall entry), so both sides are compared short.
-bool SameFile(const char* first, const char* second) {
-  char a[kPathSize];
-  char b[kPathSize];
-  DWORD length = GetShortPathNameA(first, a, sizeof a);
-  if (length == 0 || length >= sizeof a) CopyBounded(a, sizeof a, first);
-  length = GetShortPathNameA(second, b, sizeof b);
-  if (length == 0 || length >= sizeof b) CopyBounded(b, sizeof b, second);
-  return lstrcmpiA(a, b) == 0;
-}
-
 // `text` without `suffix` at its end. 0, or -1 when it does not end so.
 int CutSuffix(char* text, const char* suffix) {
   size_t length = TextLength(text);
@@ -241,29 +229,16 @@ void DeleteEmptyLevels(const char* path) {
   }
 }
 
-// True when the program is the only thing left in its directory.
-bool OnlyProgramLeft(const char* directory) {
-  char pattern[kPathSize];
-  if (CopyBounded(pattern, sizeof pattern, directory) != 0 || JoinPath(pattern, sizeof pattern, "*.*") != 0) {
-    return false;
-  }
-  WIN32_FIND_DATAA found;
-  HANDLE search = FindFirstFileA(pattern, &found);
-  if (search == INVALID_HANDLE_VALUE) return false;
-  int entries = 0;
-  do {
-    if (!TextEquals(found.cFileName, ".") && !TextEquals(found.cFileName, "..")) ++entries;
-  } while (FindNextFileA(search, &found));
-  FindClose(search);
-  return entries == 1;
-}
-
 void Say(const char* text, UINT icon) { MessageBoxA(nullptr, text, kUninstallCaption, MB_OK | icon); }
 
 }  // namespace
 
 UninstallStatus UninstallProduct(UninstallMode mode, const char* programPath, const char* const* runtimeFiles,
                                  int runtimeFileCount) {
+  // The copy in the temporary folder: the installation is gone, only the program is left.
+  if (mode == kUninstallFinish) {
+    return FinishRemoval(programPath, GetCommandLineA()) == 0 ? kUninstallRemoved : kUninstallIncomplete;
+  }
   bool ask = mode != kUninstallSilent;
   LeftOver[0] = '\0';
   char directory[kPathSize];
@@ -307,8 +282,6 @@ UninstallStatus UninstallProduct(UninstallMode mode, const char* programPath, co
     if (CopyBounded(full, sizeof full, directory) != 0 || JoinPath(full, sizeof full, runtimeFiles[i]) != 0) continue;
     if (!DeleteFileA(full) && !FileGone(full)) AddLeftOver(LeftOver, sizeof LeftOver, full);
   }
-  if (!filesLeft) RemoveAtRestart(programPath, directory, OnlyProgramLeft(directory));
-
   bool complete = LeftOver[0] == '\0';
   if (ask) {
     if (complete) {
@@ -319,5 +292,8 @@ UninstallStatus UninstallProduct(UninstallMode mode, const char* programPath, co
       Say(text, MB_ICONEXCLAMATION);
     }
   }
+  // Last, once the box is closed: the copy that removes the program waits for this
+  // process to end, which follows at once.
+  if (!filesLeft) RemoveAfterExit(programPath);
   return complete ? kUninstallRemoved : kUninstallIncomplete;
 }

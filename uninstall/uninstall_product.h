@@ -16,12 +16,16 @@ enum UninstallStatus {
 // the extensions that still name the product, given back their saved classes; the
 // product's class key and its uninstall entry; the Program Manager group; the
 // `runtimeFileCount` files named in `runtimeFiles` (relative to the program's
-// directory) that the program writes itself; and finally, at the next restart, the
-// program and its directory.
+// directory) that the program writes itself; and finally the program and its
+// directory: on Windows NT and 95 a copy of the program in the temporary folder removes
+// them as soon as this process has ended (RemoveAfterExit), so the caller must end at
+// once; under Win32s they stay.
 //
 // kUninstallAsk asks first and says at the end what was done; kUninstallSilent shows
 // nothing. When a file cannot be removed, everything else is, except what a second
 // run needs: the program, its own record and those of the files left, the class key
-// that holds them, the uninstall entry and the group.
+// that holds them, the uninstall entry and the group. kUninstallFinish is that copy's
+// start (FinishRemoval): it shows nothing, and answers kUninstallRemoved when the
+// program's file is gone, kUninstallIncomplete otherwise.
 UninstallStatus UninstallProduct(UninstallMode mode, const char* programPath, const char* const* runtimeFiles,
                                  int runtimeFileCount);

@@ -4,8 +4,9 @@ program started as its own uninstaller (" . -u -silent"), under Wine and Xvfb.
 
 The proof is a round trip: a snapshot of drive C:'s file tree and of the registry
 (HKEY_CLASSES_ROOT, the uninstall entries, the Start Menu folder) before the
-installation and after the uninstall and a restart must be equal (see below for what
-Wine changes on its own and how the snapshot keeps it out).
+installation and after the uninstall must be equal but for the one copy of the program
+in the temporary folder that removed it, which a restart takes away (see below for
+what Wine changes on its own and how the snapshot keeps it out).
 
 Shares e2e_install.py's prepared prefix and screen (ctest's e2e fixture):
 
@@ -105,6 +106,15 @@ class Uninstall(unittest.TestCase):
                 self.prefix.run(self.driver, "gone", "Lumivora Uninstall", "5000")
         return process.wait(10), texts
 
+    def program_gone(self):
+        """True once the copy in the temporary folder has removed the program and its
+        directory, which it does after the uninstall has ended; waits up to 20 s."""
+        return wait_for(lambda: not self.target().exists(), 20)
+
+    def files(self):
+        """Every file on drive C: (links not followed)."""
+        return {p for p in (self.prefix.path / "drive_c").rglob("*") if p.is_file() and not p.is_symlink()}
+
     def target(self, relative=""):
         return self.prefix.unix_path(PRODUCT_DIR + ("\\" + relative if relative else ""))
 
@@ -179,35 +189,51 @@ class Uninstall(unittest.TestCase):
         installed = self.snapshot()
         self.assertEqual(self.default_value(".gif"), "Lumivora")
         self.assertEqual(self.uninstall(), 0)
-        # Until the restart only the program and its directory are left of it.
-        self.assertEqual(sorted(p.name for p in self.target().iterdir()), ["LUMIVORA.EXE"])
-        # A second uninstall finds nothing to do and brings nothing back.
-        self.assertEqual(self.uninstall(), 0)
-        self.restart()
-        self.assertFalse(self.target().exists())
+        # No restart: the program and its directory go as soon as the uninstall has ended.
+        if not self.program_gone():
+            self.fail(f"the program's directory still holds {sorted(p.name for p in self.target().iterdir())}")
         after = self.snapshot()
         print(f"\nround trip: before {self.figures(before)}; installed {self.figures(installed)}; "
-              f"after the uninstall and a restart {self.figures(after)}")
+              f"after the uninstall {self.figures(after)}")
+        # All that is new is the copy that removed the program, in a temporary folder.
+        added = sorted(set(after[0]) - set(before[0]))
+        self.assertEqual(len(added), 1, added)
+        copy = added[0]
+        self.assertEqual(Path(copy).parent.name.lower(), "temp", copy)
+        self.assertEqual(after[0][copy], installed[0][PROGRAM[3:].replace("\\", "/")], copy)
+        del after[0][copy]
         self.assertEqual(self.difference(before, after), [])
+        # The restart takes the copy away.
+        self.restart()
+        self.assertFalse((self.prefix.path / "drive_c" / copy).exists(), copy)
         # A new installation finds the machine clean and saves the restored classes.
         self.install()
         self.assertEqual(self.default_value("Lumivora\\license\\install\\.gif"), "giffile")
         self.assertEqual(self.default_value("Lumivora\\license\\install\\.png"), "")
 
-    def test_windows_95_deletes_the_program_at_restart_through_wininit(self):
+    def test_windows_95_removes_the_program_at_once_and_its_copy_at_restart_through_wininit(self):
         self.prefix.run("reg", "add", "HKEY_CURRENT_USER\\Software\\Wine", "/v", "Version", "/d", "win95", "/f")
         wininit = self.prefix.unix_path("C:\\windows\\wininit.ini")
         wininit.write_bytes(b"[rename]\r\nNUL=C:\\OTHER.TMP\r\n")
         self.prefix.unix_path("C:\\OTHER.TMP").write_bytes(b"another program's")
         self.install()
-        short = self.prefix.run(self.driver, "shortpath", PROGRAM)[1].strip()
+        digest = hashlib.sha256(self.target("LUMIVORA.EXE").read_bytes()).hexdigest()
+        files = self.files()
         self.assertEqual(self.uninstall(), 0)
+        # The program and its directory go at once, through a copy in the temporary
+        # folder, which wininit.ini deletes at the restart, before the other program's file.
+        self.assertTrue(self.program_gone())
+        added = sorted(self.files() - files)
+        self.assertEqual(len(added), 1, added)
+        copy = added[0]
+        self.assertEqual(copy.parent.name.lower(), "temp", copy)
+        self.assertEqual(hashlib.sha256(copy.read_bytes()).hexdigest(), digest, copy)
+        windows_path = "C:\\" + str(copy.relative_to(self.prefix.path / "drive_c")).replace("/", "\\")
+        short = self.prefix.run(self.driver, "shortpath", windows_path)[1].strip()
         self.assertEqual(wininit.read_bytes(), f"[rename]\r\nNUL={short}\r\nNUL=C:\\OTHER.TMP\r\n".encode())
         self.restart()
-        self.assertFalse(self.target("LUMIVORA.EXE").exists())
+        self.assertFalse(copy.exists(), copy)
         self.assertFalse(self.prefix.unix_path("C:\\OTHER.TMP").exists())
-        # wininit.ini deletes files only: the empty directory stays.
-        self.assertEqual(list(self.target().iterdir()), [])
 
     def test_what_is_not_the_installations_stays(self):
         self.install()
@@ -217,16 +243,23 @@ class Uninstall(unittest.TestCase):
         self.assertEqual(self.uninstall("C:\\media\\LUMIVORA.EXE"), 2)
         self.assertTrue(self.target("readme.txt").exists())
         self.assertTrue(self.prefix.unix_path("C:\\media\\install.exe").exists())
+        # The finishing copy's start, made by hand for a file that is not a copy of the
+        # program (with a handle number that names nothing): it removes nothing.
+        win_ini = self.prefix.unix_path("C:\\windows\\win.ini")
+        win_ini_bytes = win_ini.read_bytes()
+        self.assertEqual(self.prefix.run("C:\\media\\LUMIVORA.EXE", ".", "-u", "-finish", "2147483644",
+                                         "C:\\windows\\win.ini")[0], 2)
+        self.assertEqual(win_ini.read_bytes(), win_ini_bytes)
+        self.assertTrue(self.prefix.unix_path("C:\\media\\LUMIVORA.EXE").exists())
         # Pictures the user saved into the program's directory, an extension another
         # program took over, and a record edited to lead outside.
         self.target("mine.gif").write_bytes(b"GIF89a")
         self.target("ENGLISH\\IMAGES\\MINE.PNG").write_bytes(b"png")
         self.set_class(".jpg", "OtherViewer.Jpg")
-        win_ini = self.prefix.unix_path("C:\\windows\\win.ini")
-        self.assertTrue(win_ini.exists())
         self.prefix.run("reg", "add", "HKEY_CLASSES_ROOT\\Lumivora\\installed\\..$..$Windows$win.ini", "/ve", "/f")
         self.assertEqual(self.uninstall(), 0)
-        self.restart()
+        # The program goes as soon as the uninstall has ended; its directory stays.
+        self.assertTrue(wait_for(lambda: not self.target("LUMIVORA.EXE").exists(), 20))
         self.assertTrue(win_ini.exists())
         self.assertEqual(self.default_value(".jpg"), "OtherViewer.Jpg")
         left = sorted(str(p.relative_to(self.target())) for p in self.target().rglob("*"))
@@ -259,8 +292,7 @@ class Uninstall(unittest.TestCase):
         holder.kill()
         holder.wait(10)
         self.assertEqual(self.uninstall(), 0)
-        self.restart()
-        self.assertFalse(self.target().exists())
+        self.assertTrue(self.program_gone())
         self.assertEqual(self.prefix.reg_query("HKEY_CLASSES_ROOT\\Lumivora"), {})
         self.assertEqual(self.prefix.reg_query(UNINSTALL_KEY), {})
         self.assertIsNone(self.prefix.start_menu_group())
