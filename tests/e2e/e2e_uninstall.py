@@ -6,7 +6,9 @@ The proof is a round trip: a snapshot of drive C:'s file tree and of the registr
 (HKEY_CLASSES_ROOT, the uninstall entries, the Start Menu folder) before the
 installation and after the uninstall must be equal but for the one copy of the program
 in the temporary folder that removed it, which a restart takes away (see below for
-what Wine changes on its own and how the snapshot keeps it out).
+what Wine changes on its own and how the snapshot keeps it out). The same comparison
+shows that installations cut short (install-halting.exe) or repeated end, after a
+second run, as one installation does (class Convergence).
 
 Shares e2e_install.py's prepared prefix and screen (ctest's e2e fixture):
 
@@ -24,7 +26,7 @@ from pathlib import Path
 sys.path.insert(0, str(Path(__file__).resolve().parent))
 import e2e_install  # noqa: E402
 from e2e_install import work_dir  # noqa: E402
-from wine_session import PRODUCT_DIR, UNINSTALL_KEY, WinePrefix, wait_for  # noqa: E402
+from wine_session import EXTENSIONS, PRODUCT_DIR, UNINSTALL_KEY, WATCHED_KEYS, WinePrefix, wait_for  # noqa: E402
 
 PROGRAM = PRODUCT_DIR + "\\LUMIVORA.EXE"
 IDOK, IDYES, IDNO, MESSAGE_TEXT = 1, 6, 7, 0xFFFF
@@ -298,5 +300,143 @@ class Uninstall(unittest.TestCase):
         self.assertIsNone(self.prefix.start_menu_group())
 
 
+# Where install-halting.exe ends itself (LMVR_HALT_AT), as the task list's "End task"
+# or a power cut would end the installer: after the first, a middle and the last file
+# of the copy; between the copy and the shell; inside the Program Manager
+# conversation; after half of the extensions; before the options file; and with the
+# options file written under its passing name. `{last}` and `{middle}` come from the
+# product's file count.
+HALT_PLACES = ["copy:1", "copy:{middle}", "copy:{last}", "shell", "progman", "extensions:5", "options",
+               "options-written"]
+HALTED = 99  # install-halting.exe's exit status when it ended at the place asked for
+
+
+class Convergence(Uninstall):
+    """Installations cut short, repeated or moved: each ends in the machine of one
+    installation, and the uninstall after it in the machine as it was before."""
+
+    def setUp(self):
+        super().setUp()
+        shutil.copy(Path(e2e_install.ARGS.build_dir) / "install-halting.exe",
+                    self.prefix.unix_path("C:\\media\\install-halting.exe"))
+        # A predecessor to save and give back, and an extension that had no class.
+        self.set_class(".gif", "giffile")
+        self.remove_class(".png")
+
+    def machine(self):
+        """(files, keys) of what an installation touches: drive C:'s files with their
+        digests, and the product's, the extensions' and the uninstall entry's keys.
+        What differs between two equal installations is left out: the shortcut files,
+        which carry the times of their targets, and the program's log of its starts
+        (both kept by name), and the uninstall's own copy in a temporary folder, which
+        waits for the restart."""
+        root = self.prefix.path / "drive_c"
+        files = {}
+        for path in sorted(root.rglob("*")):
+            rel = str(path.relative_to(root))
+            if path.is_symlink():
+                files[rel] = "link"
+            elif path.is_dir():
+                files[rel] = "dir"
+            elif path.suffix.lower() == ".lnk" or path.name == "lmvr-started.log":
+                files[rel] = "kept by name"
+            elif path.parent.name.lower() == "temp" and path.name.lower().startswith("lmv"):
+                continue
+            else:
+                files[rel] = hashlib.sha256(path.read_bytes()).hexdigest()
+        keys = {}
+        for key in WATCHED_KEYS:
+            keys.update(self.prefix.reg_query(key))
+        return files, keys
+
+    def install_silently(self, installer="install.exe", halt_at=None):
+        status = self.prefix.run("C:\\media\\" + installer, env={"LMVR_HALT_AT": halt_at} if halt_at else None)[0]
+        # The installed program started at the end (or a group window opened): closed
+        # as a user would.
+        if status == 0:
+            wait_for(self.target("lmvr-started.log").exists, 20)
+        while self.prefix.run(self.driver, "wait", "Lumivora", "500")[0] == 0:
+            self.prefix.run(self.driver, "close", "Lumivora")
+            self.prefix.run(self.driver, "gone", "Lumivora", "2000")
+        return status
+
+    def uninstall_and_wait(self):
+        self.assertEqual(self.uninstall(), 0)
+        self.assertTrue(wait_for(lambda: not self.target().exists(), 20), "the program's folder stays")
+
+    def assert_same(self, expected, got, what):
+        self.assertEqual(self.difference(expected, got), [], what)
+
+    def what_is_left(self):
+        """One line on what an installation cut short left, for the sweep's report."""
+        files = [p for p in self.target().rglob("*") if p.is_file()] if self.target().exists() else []
+        products = self.prefix.reg_query("HKEY_CLASSES_ROOT\\Lumivora")
+        records = [k for k in products if "\\installed\\" in k]
+        ours = [e for e in EXTENSIONS if self.default_value(e) == "Lumivora"]
+        group = self.prefix.start_menu_group()
+        names = {p.name for p in files}
+        return (f"{len(files)} files, {len(records)} records, class {'yes' if any(k.endswith('command') for k in products) else 'no'}, "
+                f"{len(ours)} extensions, uninstall entry {'yes' if self.prefix.reg_query(UNINSTALL_KEY) else 'no'}, "
+                f"group {sorted(p.name for p in group.iterdir()) if group else 'none'}, "
+                f"lmvr.opt {'yes' if 'lmvr.opt' in names else 'no'}, lmvr.new {'yes' if 'lmvr.new' in names else 'no'}")
+
+    def test_installations_cut_short_converge(self):
+        before = self.machine()
+        self.assertEqual(self.install_silently(), 0)
+        once = self.machine()
+        options = self.target("lmvr.opt").read_bytes()
+        self.uninstall_and_wait()
+        self.assert_same(before, self.machine(), "the uninstall of one installation")
+        files = len(e2e_install.product_files())
+        places = [p.format(middle=(files + 1) // 2, last=files) for p in HALT_PLACES]
+        converged = []
+        for place in places:
+            with self.subTest(place=place):
+                self.assertEqual(self.install_silently("install-halting.exe", place), HALTED, "never got there")
+                print(f"\nhalted at {place}: {self.what_is_left()}", end="")
+                # The options file is missing or whole, never empty or cut.
+                opt = self.target("lmvr.opt")
+                self.assertIn(opt.read_bytes() if opt.exists() else None, (None, options))
+                self.assertEqual(self.install_silently(), 0)
+                self.assert_same(once, self.machine(), "the second run")
+                self.uninstall_and_wait()
+                self.assert_same(before, self.machine(), "the uninstall after it")
+                converged.append(place)
+        print(f"\nsweep: {len(places)} places of halt tried, "
+              + ("every second run converged" if len(converged) == len(places)
+                 else f"{len(places) - len(converged)} did not converge"))
+
+    def test_repeated_installations_end_as_one_and_the_uninstall_gives_back_the_first_predecessors(self):
+        before = self.machine()
+        self.assertEqual(self.install_silently(), 0)
+        once = self.machine()
+        self.assertEqual(self.install_silently(), 0)
+        self.assert_same(once, self.machine(), "a second run into the same folder")
+        # Into another folder, chosen in the destination dialog: the product is
+        # registered there, and the first folder's files are left as the user's.
+        elsewhere = "C:\\Lumivora Elsewhere"
+        (self.prefix.unix_path("C:\\media") / "lmvropt.ini").write_text(f"sDefPathNT={elsewhere}\r\n")
+        process = self.prefix.start("C:\\media\\install.exe")
+        for title, button in ((e2e_install.DESTINATION, IDOK), (e2e_install.LICENCE, IDOK),
+                              (e2e_install.ASSOCIATION, IDOK), (e2e_install.COMPLETION, 2)):
+            self.assertEqual(self.prefix.run(self.driver, "wait", title, "60000")[0], 0, title)
+            self.prefix.run(self.driver, "press", title, str(button))
+        self.assertEqual(process.wait(60), 0)
+        (self.prefix.unix_path("C:\\media") / "lmvropt.ini").write_text("sSilent=1\r\n")
+        moved = self.machine()
+        self.assertEqual(moved[1], {key: {name: data.replace(PRODUCT_DIR, elsewhere) for name, data in values.items()}
+                                    for key, values in once[1].items()})
+        for relative, data in e2e_install.product_files().items():
+            self.assertEqual(self.prefix.unix_path(elsewhere + "\\" + relative).read_bytes(), data, relative)
+        self.assertEqual(self.uninstall(elsewhere + "\\LUMIVORA.EXE"), 0)
+        self.assertTrue(wait_for(lambda: not self.prefix.unix_path(elsewhere).exists(), 20), "the folder stays")
+        # The first folder is what is left; the extensions have their first classes back.
+        first = str(self.target().relative_to(self.prefix.path / "drive_c"))
+        after = self.machine()
+        self.assertEqual([line for line in self.difference(before, after) if not line.startswith("file " + first)], [])
+        self.assertEqual(self.default_value(".gif"), "giffile")
+
+
+
 if __name__ == "__main__":
-    sys.exit(e2e_install.main((Uninstall,)))
+    sys.exit(e2e_install.main((Uninstall, Convergence)))
