@@ -362,7 +362,7 @@ class Convergence(Uninstall):
 
     def uninstall_and_wait(self):
         self.assertEqual(self.uninstall(), 0)
-        self.assertTrue(wait_for(lambda: not self.target().exists(), 20), "the program's folder stays")
+        self.assertTrue(self.program_gone(), "the program's directory stays")
 
     def assert_same(self, expected, got, what):
         self.assertEqual(self.difference(expected, got), [], what)
@@ -375,7 +375,8 @@ class Convergence(Uninstall):
         ours = [e for e in EXTENSIONS if self.default_value(e) == "Lumivora"]
         group = self.prefix.start_menu_group()
         names = {p.name for p in files}
-        return (f"{len(files)} files, {len(records)} records, class {'yes' if any(k.endswith('command') for k in products) else 'no'}, "
+        registered = any(k.endswith("command") for k in products)
+        return (f"{len(files)} files, {len(records)} records, class {'yes' if registered else 'no'}, "
                 f"{len(ours)} extensions, uninstall entry {'yes' if self.prefix.reg_query(UNINSTALL_KEY) else 'no'}, "
                 f"group {sorted(p.name for p in group.iterdir()) if group else 'none'}, "
                 f"lmvr.opt {'yes' if 'lmvr.opt' in names else 'no'}, lmvr.new {'yes' if 'lmvr.new' in names else 'no'}")
@@ -418,7 +419,7 @@ class Convergence(Uninstall):
         (self.prefix.unix_path("C:\\media") / "lmvropt.ini").write_text(f"sDefPathNT={elsewhere}\r\n")
         process = self.prefix.start("C:\\media\\install.exe")
         for title, button in ((e2e_install.DESTINATION, IDOK), (e2e_install.LICENCE, IDOK),
-                              (e2e_install.ASSOCIATION, IDOK), (e2e_install.COMPLETION, 2)):
+                              (e2e_install.ASSOCIATION, IDOK), (e2e_install.COMPLETION, e2e_install.IDCANCEL)):
             self.assertEqual(self.prefix.run(self.driver, "wait", title, "60000")[0], 0, title)
             self.prefix.run(self.driver, "press", title, str(button))
         self.assertEqual(process.wait(60), 0)
@@ -435,7 +436,6 @@ class Convergence(Uninstall):
         after = self.machine()
         self.assertEqual([line for line in self.difference(before, after) if not line.startswith("file " + first)], [])
         self.assertEqual(self.default_value(".gif"), "giffile")
-
 
 
 if __name__ == "__main__":
