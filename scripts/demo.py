@@ -2,7 +2,7 @@
 """The main job after the build: installs the built install.exe (with the sample
 product inside) into a fresh Wine prefix on a virtual screen, silently, and shows
 what the installation produced; uninstalls it again, silently, and shows what is
-left of it after a restart (nothing); then walks an interactive installation in a
+left of it (nothing, without a restart); then walks an interactive installation in a
 second fresh prefix and saves a picture of each dialog.
 
     scripts/demo.py --build-dir build/win32 [--interactive] [--language=G] [--no-pictures]
@@ -99,15 +99,21 @@ def show_result(prefix, status):
 
 def uninstall_and_show_remains(prefix):
     program = PRODUCT_DIR + "\\LUMIVORA.EXE"
+    # The program the installation started is closed first, as a user would close it
+    # before an uninstall: a running program's file cannot be removed.
+    while prefix.run(prefix.driver, "wait", "Lumivora", "1000")[0] == 0:
+        prefix.run(prefix.driver, "close", "Lumivora")
+        prefix.run(prefix.driver, "gone", "Lumivora", "2000")
     section(f"uninstalling: {program} . -u -silent")
     status = prefix.run(program, ".", "-u", "-silent")[0]
     names = {0: "removed", 1: "declined", 2: "something could not be removed"}
     print(f"  exit status {status}: {names.get(status, 'unexpected')}")
-    # The running program's own file and directory go at the next start of Windows.
-    prefix.restart()
-    section("what remains of the installation after a restart")
-    remains = []
+    # The running program's own file and directory go as soon as it has ended, removed
+    # by its copy in the temporary folder (which itself waits for the next restart).
     target = prefix.unix_path(PRODUCT_DIR)
+    wait_for(lambda: not target.exists(), 20)
+    section("what remains of the installation, without a restart")
+    remains = []
     if target.exists():
         remains += [str(p) for p in [target] + sorted(target.rglob("*"))]
     for key in ("HKEY_CLASSES_ROOT\\Lumivora", UNINSTALL_KEY):
@@ -120,6 +126,7 @@ def uninstall_and_show_remains(prefix):
     for line in remains:
         print(f"  {line}")
     print("  (nothing)" if not remains else f"  {len(remains)} things left")
+    prefix.stop()
     return status
 
 
