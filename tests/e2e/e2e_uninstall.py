@@ -85,13 +85,19 @@ class Uninstall(unittest.TestCase):
 
     # -- installing and uninstalling -------------------------------------------------
     def install(self):
-        self.assertEqual(self.prefix.run("C:\\media\\install.exe")[0], 0)
+        self.assertEqual(self.install_silently(), 0)
+
+    def install_silently(self, installer="install.exe", halt_at=None):
+        """Runs C:\\media\\`installer` (with LMVR_HALT_AT=`halt_at`): its exit status."""
+        status = self.prefix.run("C:\\media\\" + installer, env={"LMVR_HALT_AT": halt_at} if halt_at else None)[0]
         # The installed program was started at the end; its window is closed as a user
         # would (and so are the group's folder windows Wine's Program Manager opened).
-        wait_for(self.target("lmvr-started.log").exists, 20)
+        if status == 0:
+            wait_for(self.target("lmvr-started.log").exists, 20)
         while self.prefix.run(self.driver, "wait", "Lumivora", "1000")[0] == 0:
             self.prefix.run(self.driver, "close", "Lumivora")
             self.prefix.run(self.driver, "gone", "Lumivora", "2000")
+        return status
 
     def uninstall(self, program=PROGRAM):
         return self.prefix.run(program, ".", "-u", "-silent")[0]
@@ -348,17 +354,6 @@ class Convergence(Uninstall):
         for key in WATCHED_KEYS:
             keys.update(self.prefix.reg_query(key))
         return files, keys
-
-    def install_silently(self, installer="install.exe", halt_at=None):
-        status = self.prefix.run("C:\\media\\" + installer, env={"LMVR_HALT_AT": halt_at} if halt_at else None)[0]
-        # The installed program started at the end (or a group window opened): closed
-        # as a user would.
-        if status == 0:
-            wait_for(self.target("lmvr-started.log").exists, 20)
-        while self.prefix.run(self.driver, "wait", "Lumivora", "500")[0] == 0:
-            self.prefix.run(self.driver, "close", "Lumivora")
-            self.prefix.run(self.driver, "gone", "Lumivora", "2000")
-        return status
 
     def uninstall_and_wait(self):
         self.assertEqual(self.uninstall(), 0)
