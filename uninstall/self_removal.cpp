@@ -81,8 +81,6 @@ int ScheduleOnWindows95(const char* programPath) {
   return result;
 }
 
-bool FileGone(const char* path) { return GetFileAttributesA(path) == INVALID_FILE_ATTRIBUTES; }
-
 // True when the program is the only thing left in its directory.
 bool OnlyProgramLeft(const char* directory) {
   char pattern[kPathSize];
@@ -103,10 +101,16 @@ bool OnlyProgramLeft(const char* directory) {
 // The directory of `path` (up to its last separator), into `out` (kPathSize bytes).
 void DirectoryOf(const char* path, char* out) { CopyBoundedN(out, kPathSize, path, ProgramDirectoryLength(path)); }
 
+// The temporary folder, with its closing separator, into `out` (kPathSize bytes). 0, or
+// -1 when there is none that fits.
+int TemporaryFolder(char* out) {
+  DWORD length = GetTempPathA(kPathSize, out);
+  return length == 0 || length >= kPathSize ? -1 : 0;
+}
+
 bool InTemporaryFolder(const char* path) {
   char temporary[kPathSize];
-  DWORD length = GetTempPathA(sizeof temporary, temporary);
-  if (length == 0 || length >= sizeof temporary) return false;
+  if (TemporaryFolder(temporary) != 0) return false;
   char directory[kPathSize];
   DirectoryOf(path, directory);
   return SameFile(directory, temporary);
@@ -169,8 +173,7 @@ int ReserveCopyName(const char* temporary, char* copy) {
 // failed.
 int StartFinishingCopy(const char* programPath) {
   char temporary[kPathSize];
-  DWORD length = GetTempPathA(sizeof temporary, temporary);
-  if (length == 0 || length >= sizeof temporary) return -1;
+  if (TemporaryFolder(temporary) != 0) return -1;
   char copy[kPathSize];
   if (ReserveCopyName(temporary, copy) != 0) return -1;
   // Looked up at run time: OpenProcess is not among the functions that Win32s (which
@@ -211,6 +214,8 @@ int StartFinishingCopy(const char* programPath) {
 }
 
 }  // namespace
+
+bool FileGone(const char* path) { return GetFileAttributesA(path) == INVALID_FILE_ATTRIBUTES; }
 
 bool SameFile(const char* first, const char* second) {
   char a[kPathSize];

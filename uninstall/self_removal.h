@@ -7,6 +7,9 @@
 // compared short.
 bool SameFile(const char* first, const char* second);
 
+// True when nothing of that name exists (any more).
+bool FileGone(const char* path);
+
 // Asks the system to delete `programPath` at the next restart, and `directory` (the
 // program's directory, with or without its closing separator) after it when
 // `withDirectory`: on Windows NT through MoveFileExA, looked up at run time since

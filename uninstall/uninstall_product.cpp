@@ -36,8 +36,6 @@ bool KeyExists(HKEY root, const char* path) {
   return true;
 }
 
-bool FileGone(const char* path) { return GetFileAttributesA(path) == INVALID_FILE_ATTRIBUTES; }
-
 // `text` without `suffix` at its end. 0, or -1 when it does not end so.
 int CutSuffix(char* text, const char* suffix) {
   size_t length = TextLength(text);
