@@ -22,8 +22,6 @@ int InstallExitStatus = kInstallLeft;
 
 namespace {
 
-const int kGermanLanguage = 1;
-
 int Show(int baseId, DLGPROC procedure) { return ShowInstallDialog(InstallerInstance, baseId, nullptr, procedure); }
 
 // Every way out before the copy has finished releases the payload; nothing written
@@ -33,16 +31,16 @@ void Leave(int outcome) {
   InstallExitStatus = outcome;
 }
 
-// Switches to German for users in Germany, unless the command line chose a language
-// or the installation is unattended. Only a German table that holds texts can be
-// switched to.
-void ChooseLanguageByCountry(bool silent) {
-  if (!LanguageHasMessages(kGermanLanguage) || LanguageChosen || silent) return;
-  char country[10];
-  if (GetLocaleInfoA(LOCALE_USER_DEFAULT, LOCALE_ICOUNTRY, country, sizeof country) != 0 &&
-      TextEquals(country, "49")) {
-    LanguageIndex = kGermanLanguage;
-  }
+// Switches to the language whose table asks for this user's country or language
+// (German for country code 49), unless the command line chose a language or the
+// installation is unattended.
+void ChooseLanguageForUser(bool silent) {
+  if (LanguageChosen || silent) return;
+  char country[10], language[10];
+  bool countryKnown = GetLocaleInfoA(LOCALE_USER_DEFAULT, LOCALE_ICOUNTRY, country, sizeof country) != 0;
+  bool languageKnown = GetLocaleInfoA(LOCALE_USER_DEFAULT, LOCALE_ILANGUAGE, language, sizeof language) != 0;
+  int chosen = LanguageForUser(countryKnown ? country : nullptr, languageKnown ? language : nullptr);
+  if (chosen >= 0) LanguageIndex = chosen;
 }
 
 // The file class and its associations are written through one 260-byte work buffer;
@@ -70,7 +68,7 @@ void InstallSequence() {
   InstallExitStatus = kInstallLeft;
   LoadInstallerOptions();
   const bool silent = FindVariable("sSilent") != nullptr;
-  ChooseLanguageByCountry(silent);
+  ChooseLanguageForUser(silent);
 
   if (OpenPayload() != 0) {  // the error box has been shown
     InstallExitStatus = kInstallFailed;

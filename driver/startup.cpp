@@ -4,9 +4,11 @@
 #include "common/installer_state.h"
 #include "driver/command_line.h"
 #include "options/options_files.h"
+#include "text/message_catalogue.h"
 
 int StartInstaller(HINSTANCE instance, const char* commandLine) {
   InstallerInstance = instance;
+  LoadMessageTables();
   if (AllocateVariableList() != 0) return -1;
 
   char modulePath[kPathSize];

@@ -42,6 +42,25 @@ const char* const kEnglish[] = {
 // Languages without translations in this build: present and empty.
 const char* const kEmpty[] = {nullptr};
 
+// mingw's compiler stores zero-initialised data of -fdata-sections in the image's
+// file (.data$name); placed in .bss it takes room only in memory.
+#ifdef _WIN32
+#define LMVR_ZEROED __attribute__((section(".bss")))
+#else
+#define LMVR_ZEROED
+#endif
+
+// The tables the installer carries as resources, filled at start-up: pointers into
+// the locked resources, never copies, and each table's header (how it is chosen).
+LMVR_ZEROED const char* Filled[kLanguageCount][kMessageTableSize + 1];
+#ifdef LMVR_LANGUAGE_GERMAN
+// The compiled German table is chosen for country code 49, as a packed one would be.
+const unsigned char kGermanHeader[] = {kChosenByCountry, 0, 49, 0};
+const unsigned char* Header[kLanguageCount] = {nullptr, kGermanHeader};
+#else
+LMVR_ZEROED const unsigned char* Header[kLanguageCount];
+#endif
+
 // A macro, not a variable, so that the catalogue stays a constant the loader fills in.
 #ifdef LMVR_LANGUAGE_GERMAN
 #define LMVR_GERMAN_TABLE GermanMessages
@@ -59,7 +78,7 @@ const char* FindIn(const char* const* table, const char* key) {
 
 }  // namespace
 
-const char* const* const MessageCatalogue[7] = {kEnglish, LMVR_GERMAN_TABLE, kEmpty, kEmpty, kEmpty, kEmpty, kEmpty};
+const char* const* MessageCatalogue[7] = {kEnglish, LMVR_GERMAN_TABLE, kEmpty, kEmpty, kEmpty, kEmpty, kEmpty};
 
 bool LanguageHasMessages(int language) {
   if (language < 0 || language >= 7) return false;
@@ -69,6 +88,73 @@ bool LanguageHasMessages(int language) {
 const char* LookupMessage(const char* key) {
   int language = (LanguageIndex >= 0 && LanguageIndex < 7) ? LanguageIndex : 0;
   const char* text = FindIn(MessageCatalogue[language], key);
+  // A vendor's English table (a licence of their own) stands before the compiled one,
+  // which has every key.
   if (text == nullptr) text = FindIn(MessageCatalogue[0], key);
+  if (text == nullptr) text = FindIn(kEnglish, key);
   return text != nullptr ? text : key;
+}
+
+void FillMessageTable(int language, const char* data, size_t size) {
+  if (language < 0 || language >= kLanguageCount || data == nullptr || size < kMessageTableHeader) return;
+  const char** slot = Filled[language];
+  int count = 0;
+  size_t at = kMessageTableHeader;
+  // An entry is whole only when both of its NULs lie inside the resource.
+  while (count < kMessageTableSize && at < size && data[at] != '\0') {
+    size_t end = at + 1;
+    int nuls = 0;
+    while (end < size && (data[end] != '\0' || ++nuls < 2)) ++end;
+    if (end >= size) break;
+    slot[count++] = data + at;
+    at = end + 1;
+  }
+  slot[count] = nullptr;
+  Header[language] = reinterpret_cast<const unsigned char*>(data);
+  MessageCatalogue[language] = slot;
+}
+
+namespace {
+
+// The number `text` spells in `base` (10, or 16 with letters of either case); -1 when
+// there is no text or it holds anything else.
+long NumberIn(const char* text, unsigned base) {
+  if (text == nullptr || *text == '\0') return -1;
+  unsigned long number = 0;
+  for (; *text != '\0'; ++text) {
+    unsigned c = static_cast<unsigned char>(*text) | 0x20;  // letters to lower case; digits stay
+    unsigned digit = c <= '9' ? c - '0' : c - 'a' + 10;     // anything else wraps past base
+    if (digit >= base) return -1;
+    number = number * base + digit;
+  }
+  return static_cast<long>(number & 0xFFFFF);
+}
+
+}  // namespace
+
+int LanguageForUser(const char* country, const char* languageId) {
+  long countryCode = NumberIn(country, 10);
+  long primary = NumberIn(languageId, 16);
+  if (primary >= 0) primary &= 0x3FF;  // the primary language, without the sublanguage
+  for (int language = 0; language < kLanguageCount; ++language) {
+    const unsigned char* header = Header[language];
+    if (header == nullptr) continue;
+    long value = header[2] | header[3] << 8;
+    if ((header[0] == kChosenByCountry && value == countryCode) || (header[0] == kChosenByLanguage && value == primary))
+      return language;
+  }
+  return -1;
+}
+
+void ClearMessageTables() {
+  for (int language = 0; language < kLanguageCount; ++language) {
+    Header[language] = nullptr;
+    MessageCatalogue[language] = language == 0 ? kEnglish : kEmpty;
+#ifdef LMVR_LANGUAGE_GERMAN
+    if (language == 1) {
+      Header[1] = kGermanHeader;
+      MessageCatalogue[1] = GermanMessages;
+    }
+#endif
+  }
 }

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -10,13 +11,26 @@
 #include "text/german_messages.h"
 #include "text/licence_text.h"
 
+using namespace std::string_literals;
+
 namespace {
 
 class MessageCatalogueTest : public ::testing::Test {
  protected:
   void SetUp() override { ResetInstallerState(); }
-  void TearDown() override { ResetInstallerState(); }
+  void TearDown() override {
+    ResetInstallerState();
+    ClearMessageTables();
+  }
 };
+
+// A message table resource as lmvrpack writes it: rule, 0, value (little-endian),
+// the entries, the closing NUL.
+std::string Table(int rule, int value, const std::vector<std::string>& entries) {
+  std::string data = {static_cast<char>(rule), 0, static_cast<char>(value & 0xFF), static_cast<char>(value >> 8)};
+  for (const std::string& entry : entries) data += entry + '\0';
+  return data + '\0';
+}
 
 TEST_F(MessageCatalogueTest, FindsEnglishTextsByExactKey) {
   EXPECT_STREQ(LookupMessage("err"), "Error");
@@ -57,6 +71,65 @@ TEST_F(MessageCatalogueTest, EmptyLanguagesFallBackToEnglish) {
   EXPECT_TRUE(LanguageHasMessages(0));
   EXPECT_FALSE(LanguageHasMessages(-1));
   EXPECT_FALSE(LanguageHasMessages(kLanguageCount));
+}
+
+TEST_F(MessageCatalogueTest, FilledTablesPointIntoTheResourceAndFallBackToEnglish) {
+  std::string french = Table(kChosenByLanguage, 0x0C, {"Ferr\0Erreur"s, "FwinTit\0Installation"s});
+  FillMessageTable(2, french.data(), french.size());
+  LanguageIndex = 2;
+  EXPECT_EQ(LookupMessage("err"), french.data() + 4 + 5);  // no copy
+  EXPECT_STREQ(LookupMessage("winTit"), "Installation");
+  EXPECT_STREQ(LookupMessage("noMem"), "Not enough memory to complete installation.");
+
+  // A vendor's English licence (table 400) stands before the compiled block for every
+  // language without its own; every other key stays the compiled English.
+  std::string vendor = Table(kChosenNever, 0, {"Elicense\0Our terms."s});
+  FillMessageTable(0, vendor.data(), vendor.size());
+  for (int language : {0, 2, 4}) {
+    LanguageIndex = language;
+    EXPECT_STREQ(LookupMessage("license"), "Our terms.") << language;
+    EXPECT_STREQ(LookupMessage("license2"), LMVR_LICENCE_BLOCK_2) << language;
+  }
+}
+
+TEST_F(MessageCatalogueTest, FillingStopsAtThirtyTwoEntriesAndAtAnEntryCutShort) {
+  std::vector<std::string> many;
+  for (int i = 0; i < 40; ++i) many.push_back("Sk" + std::to_string(i) + '\0' + "t" + std::to_string(i));
+  std::string table = Table(kChosenNever, 0, many);
+  FillMessageTable(3, table.data(), table.size());
+  LanguageIndex = 3;
+  EXPECT_STREQ(LookupMessage("k31"), "t31");
+  EXPECT_STREQ(LookupMessage("k32"), "k32");
+
+  // The resource ends inside the second entry's text: only the first is taken, and
+  // nothing is read past the end.
+  std::string cut = Table(kChosenNever, 0, {"Ierr\0Errore"s, "InoMem\0Memoria"s});
+  auto bytes = std::make_unique<char[]>(cut.size() - 2);
+  std::memcpy(bytes.get(), cut.data(), cut.size() - 2);
+  FillMessageTable(4, bytes.get(), cut.size() - 2);
+  LanguageIndex = 4;
+  EXPECT_STREQ(LookupMessage("err"), "Errore");
+  EXPECT_STREQ(LookupMessage("noMem"), "Not enough memory to complete installation.");
+}
+
+TEST_F(MessageCatalogueTest, UsersSettingsChooseTheLowestLanguageWhoseTableAsks) {
+  const std::string tables[] = {Table(kChosenByCountry, 49, {}), Table(kChosenByLanguage, 0x0C, {}),
+                                Table(kChosenNever, 0, {}), Table(kChosenByLanguage, 0x07, {})};
+  EXPECT_EQ(LanguageForUser("49", "0407"), -1);  // no table yet
+  for (int i = 0; i < 4; ++i) FillMessageTable(i + 1, tables[i].data(), tables[i].size());
+  struct Case {
+    const char* country;
+    const char* language;
+    int chosen;
+  } cases[] = {
+      {"49", "0409", 1},  {"49", "040C", 1},  {"1", "040C", 2},   {"2", "0c0c", 2},  {"41", "0807", 4},
+      {"1", "0409", -1},  {"490", "0409", -1}, {"4", "0409", -1}, {nullptr, "040c", 2}, {"33", nullptr, -1},
+      {"33", "", -1},     {"33", "04x0C", -1}, {"", "0407", 4},
+  };
+  for (const Case& c : cases) {
+    EXPECT_EQ(LanguageForUser(c.country, c.language), c.chosen)
+        << (c.country ? c.country : "(none)") << " " << (c.language ? c.language : "(none)");
+  }
 }
 
 TEST_F(MessageCatalogueTest, EnglishTableHoldsTheFourteenEntriesInOrder) {
