@@ -1,11 +1,15 @@
 #include "tools/lmvrpack/command_line.h"
 
+#include <algorithm>
 #include <chrono>
+#include <filesystem>
 #include <fstream>
 #include <iomanip>
+#include <sstream>
 
 #include "payload/archive_format.h"
 #include "tools/lmvrpack/installer_image.h"
+#include "tools/lmvrpack/language_pack.h"
 #include "tools/lmvrpack/payload_check.h"
 #include "tools/lmvrpack/payload_writer.h"
 #include "tools/lmvrpack/product_scan.h"
@@ -18,11 +22,14 @@ namespace {
 const char kUsage[] =
     "usage: lmvrpack COMMAND [ARGUMENTS]\n"
     "\n"
-    "  build PRODUCT_DIR --main PATH --stub STUB -o INSTALLER\n"
-    "                                            make an installer for a product folder\n"
+    "  build PRODUCT_DIR --main PATH --stub STUB -o INSTALLER [--language FILE|FOLDER]...\n"
+    "        [--licence LETTER=FILE]...          make an installer for a product folder\n"
     "  pack PRODUCT_DIR --main PATH -o PAYLOAD   pack a product folder into a payload\n"
-    "  list FILE                                 list the entries of a payload or installer\n"
+    "  list FILE                                 list the entries and languages of a payload\n"
+    "                                            or installer\n"
     "  verify FILE                               check a payload or installer\n"
+    "  check --stub STUB FILE|FOLDER...          check language files as build does\n"
+    "  template --stub STUB -o lumivora.pot      write the template for new translations\n"
     "\n"
     "lmvrpack COMMAND --help describes one command.\n";
 
@@ -52,7 +59,8 @@ const char kPackHelp[] =
     "files; a main program that is not in the folder. Exit status 1 then.\n";
 
 const char kBuildHelp[] =
-    "usage: lmvrpack build PRODUCT_DIR --main PATH --stub STUB -o INSTALLER [--depfile FILE] [--quiet]\n"
+    "usage: lmvrpack build PRODUCT_DIR --main PATH --stub STUB -o INSTALLER\n"
+    "           [--language FILE|FOLDER]... [--licence LETTER=FILE]... [--depfile FILE] [--quiet]\n"
     "\n"
     "Packs PRODUCT_DIR as pack does (the same rules, the same payload bytes) and writes\n"
     "INSTALLER: a copy of STUB (install-stub.exe) with the payload as its resource\n"
@@ -62,21 +70,48 @@ const char kBuildHelp[] =
     "  --main PATH      the main program, relative to PRODUCT_DIR (see pack --help)\n"
     "  --stub STUB      the installer stub; it must be unsigned (sign the installer)\n"
     "  -o INSTALLER     the installer to write (replaced only when building succeeds)\n"
-    "  --depfile FILE   also write a Make-style dependency file naming the stub and\n"
-    "                   every file and directory of the product read\n"
+    "  --language FILE  a translator's language file (languages/fr.po), or a folder:\n"
+    "                   every *.po in it, in name order. Repeatable. Each language's\n"
+    "                   messages become its table 400 + index, its dialogs the\n"
+    "                   templates base id + index (index: E 0, G 1, F 2, S 3, I 4, P 5,\n"
+    "                   D 6); what a file leaves out the installer shows in English\n"
+    "  --licence L=FILE the licence of language L (E included) from a plain UTF-8 text,\n"
+    "                   cut into the installer's three blocks at paragraph ends\n"
+    "  --depfile FILE   also write a Make-style dependency file naming the stub, the\n"
+    "                   language and licence files and every file and directory of\n"
+    "                   the product read\n"
     "  --quiet          print nothing when all is well\n"
     "\n"
     "Refused, exit status 1: a product folder that pack refuses; a stub that is not a\n"
     "Windows GUI program exporting from \"lmvr.ent\", PE32 for i386 or PE32+ for x86-64\n"
     "(the 64-bit twin); a signed stub. A stub that already holds a payload is used\n"
-    "with the payload replaced, and a note says so.\n";
+    "with the payload replaced, and a note says so. A language file with a key the\n"
+    "English table lacks, placeholders other than the English text's, a character code\n"
+    "page 1252 lacks, a control or frame outside its dialog, or a text wider than the\n"
+    "part of its control the user sees (Arial 11 pt): each named with its file and\n"
+    "line, and nothing is written.\n";
 
 const char kListHelp[] =
     "usage: lmvrpack list FILE\n"
     "\n"
     "Lists the entries of FILE, a payload or a built installer (its resource 512/301):\n"
     "size, stored name and installed path of each, then FileCount, ArchiveTotal and the\n"
-    "sizes. Checks everything as verify does; exit status 0 only when all is well.\n";
+    "sizes, and for an installer the languages it carries. Checks everything as verify\n"
+    "does; exit status 0 only when all is well.\n";
+
+const char kCheckHelp[] =
+    "usage: lmvrpack check --stub STUB [--licence LETTER=FILE]... FILE|FOLDER...\n"
+    "\n"
+    "Checks language files (a folder: every *.po in it) against the English texts and\n"
+    "the dialog templates of STUB, as build --language does, and writes nothing. Prints\n"
+    "every refusal with its file and line, and what is left to English; exit status 0\n"
+    "when no file is refused.\n";
+
+const char kTemplateHelp[] =
+    "usage: lmvrpack template --stub STUB -o FILE\n"
+    "\n"
+    "Writes the template for new translations (lumivora.pot): every English message,\n"
+    "dialog caption and control text of STUB, each with its key and the room it has.\n";
 
 const char kVerifyHelp[] =
     "usage: lmvrpack verify FILE\n"
@@ -85,7 +120,8 @@ const char kVerifyHelp[] =
     "field, the zlib stream to its end including its Adler-32 check, every entry's name\n"
     "and length, ArchiveTotal, that nothing follows the last entry, and that every\n"
     "entry's directory has its parent created by an earlier entry. Prints the figures\n"
-    "and every problem found; exit status 0 only when there is none.\n";
+    "and every problem found; exit status 0 only when there is none. An installer's\n"
+    "message tables and dialog variants are checked too, and its languages listed.\n";
 
 bool WantsHelp(const std::vector<std::string>& arguments) {
   for (const std::string& argument : arguments) {
@@ -109,11 +145,85 @@ void PrintFigures(std::ostream& out, const PayloadReport& report) {
   out << "resource      " << report.resourceSize << " bytes\n";
 }
 
+bool ReadText(const std::string& path, std::string* text) {
+  std::ifstream in(path, std::ios::binary);
+  if (!in) return false;
+  std::ostringstream all;
+  all << in.rdbuf();
+  *text = all.str();
+  return true;
+}
+
+void PrintProblems(std::ostream& err, const std::vector<FileProblem>& problems, const char* kind) {
+  for (const FileProblem& p : problems) {
+    err << "lmvrpack: " << kind << p.file << (p.line != 0 ? ":" + std::to_string(p.line) : std::string()) << ": "
+        << p.what << "\n";
+  }
+}
+
+// The languages of a build: every file a --language names (a folder: each *.po in
+// it, in name order) read and checked with the --licence texts against the stub's
+// base templates. The inputs read are added to `inputs` for the dependency file.
+LanguagePack ReadLanguages(const std::vector<std::string>& given, const std::vector<std::string>& licenceArguments,
+                           const std::vector<pe::Resource>& stubResources, std::vector<std::string>* inputs) {
+  LanguagePack pack;
+  std::map<int, DialogTemplate> bases;
+  std::string error;
+  if (!BaseTemplatesOf(stubResources, &bases, &error)) {
+    pack.refusals.push_back({"the stub", 0, error});
+    return pack;
+  }
+  std::vector<std::string> paths;
+  for (const std::string& path : given) {
+    std::error_code failed;
+    if (!std::filesystem::is_directory(path, failed)) {
+      paths.push_back(path);
+      continue;
+    }
+    inputs->push_back(path);
+    std::vector<std::string> found;
+    for (const auto& entry : std::filesystem::directory_iterator(path, failed)) {
+      if (entry.path().extension() == ".po") found.push_back(entry.path().string());
+    }
+    if (found.empty()) pack.refusals.push_back({path, 0, "the folder holds no language file (*.po)"});
+    std::sort(found.begin(), found.end());
+    paths.insert(paths.end(), found.begin(), found.end());
+  }
+  std::vector<LanguageFile> files;
+  std::vector<Licence> licences;
+  std::string text;
+  for (const std::string& path : paths) {
+    inputs->push_back(path);
+    if (!ReadText(path, &text)) {
+      pack.refusals.push_back({path, 0, "cannot be read"});
+      continue;
+    }
+    size_t before = pack.refusals.size();
+    LanguageFile file = ReadLanguageFile(path, text, &pack.refusals);
+    if (pack.refusals.size() == before) files.push_back(std::move(file));
+  }
+  for (const std::string& argument : licenceArguments) {
+    std::string path = argument.substr(2);
+    inputs->push_back(path);
+    if (!ReadText(path, &text)) {
+      pack.refusals.push_back({path, 0, "cannot be read"});
+      continue;
+    }
+    licences.push_back(ReadLicence(path, argument[0], text, &pack.refusals));
+  }
+  LanguagePack packed = PackLanguages(files, licences, bases);
+  pack.refusals.insert(pack.refusals.end(), packed.refusals.begin(), packed.refusals.end());
+  pack.notes = std::move(packed.notes);
+  pack.resources = std::move(packed.resources);
+  return pack;
+}
+
 // Packs a product folder into a payload file (`pack`) or into an installer made from
 // a stub (`build`, when `build` is true): one path, so both give the same payload.
 int Pack(const std::vector<std::string>& arguments, bool build, std::ostream& out, std::ostream& err) {
   const char* help = build ? kBuildHelp : kPackHelp;
   std::string productDir, mainProgram, stubPath, output, depfile;
+  std::vector<std::string> languages, licences;
   bool quiet = false;
   for (size_t i = 0; i < arguments.size(); ++i) {
     const std::string& argument = arguments[i];
@@ -126,6 +236,16 @@ int Pack(const std::vector<std::string>& arguments, bool build, std::ostream& ou
       if (!value(&mainProgram)) return UsageError(err, "--main needs a path", help);
     } else if (build && argument == "--stub") {
       if (!value(&stubPath)) return UsageError(err, "--stub needs a file name", help);
+    } else if (build && argument == "--language") {
+      languages.emplace_back();
+      if (!value(&languages.back())) return UsageError(err, "--language needs a file or a folder", help);
+    } else if (build && argument == "--licence") {
+      licences.emplace_back();
+      if (!value(&licences.back())) return UsageError(err, "--licence needs LETTER=FILE", help);
+      const std::string& l = licences.back();
+      if (l.size() < 3 || l[1] != '=' || std::string(kLanguageLetters).find(l[0]) == std::string::npos) {
+        return UsageError(err, "--licence " + l + ": give a letter of E G F S I P D, \"=\" and a file", help);
+      }
     } else if (argument == "-o" || argument == "--output") {
       if (!value(&output)) return UsageError(err, argument + " needs a file name", help);
     } else if (argument == "--depfile") {
@@ -151,11 +271,24 @@ int Pack(const std::vector<std::string>& arguments, bool build, std::ostream& ou
     err << "lmvrpack: " << stubPath << ": cannot be read\n";
     return 1;
   }
+  std::vector<std::string> inputs;
+  if (build) inputs.push_back(stubPath);
+  LanguagePack languagePack;
+  if (!languages.empty() || !licences.empty()) {
+    pe::Image stubImage;
+    std::vector<pe::Resource> stubResources;
+    std::string why;
+    if (pe::Parse(stub, &stubImage, &why)) pe::ReadResources(stubImage, &stubResources, &why);
+    languagePack = ReadLanguages(languages, licences, stubResources, &inputs);
+    PrintProblems(err, languagePack.notes, "note: ");
+  }
   ProductScan scan = ScanProduct(productDir, mainProgram);
   for (const Problem& note : scan.notes) err << "lmvrpack: note: " << note.file << ": " << note.reason << "\n";
-  if (!scan.problems.empty()) {
+  PrintProblems(err, languagePack.refusals, "");
+  if (!scan.problems.empty() || !languagePack.refusals.empty()) {
     for (const Problem& problem : scan.problems) err << "lmvrpack: " << problem.file << ": " << problem.reason << "\n";
-    err << "lmvrpack: " << productDir << " refused, no " << (build ? "installer" : "payload") << " written\n";
+    err << "lmvrpack: " << (scan.problems.empty() ? "the languages" : productDir) << " refused, no "
+        << (build ? "installer" : "payload") << " written\n";
     return 1;
   }
   Payload payload;
@@ -168,7 +301,7 @@ int Pack(const std::vector<std::string>& arguments, bool build, std::ostream& ou
   std::vector<uint8_t> installer;
   if (build) {
     std::string note;
-    if (!BuildInstallerImage(stub, payload.bytes, &installer, &note, &error)) {
+    if (!BuildInstallerImage(stub, payload.bytes, &installer, &note, &error, languagePack.resources)) {
       err << "lmvrpack: " << stubPath << ": " << error << "\n";
       return 1;
     }
@@ -181,7 +314,7 @@ int Pack(const std::vector<std::string>& arguments, bool build, std::ostream& ou
   }
   if (!depfile.empty()) {
     std::vector<uint8_t> text;
-    std::string dependencies = DependencyText(output, scan, build ? stubPath : std::string());
+    std::string dependencies = DependencyText(output, scan, inputs);
     text.assign(dependencies.begin(), dependencies.end());
     if (!WriteFileAtomically(depfile, text, &error)) {
       err << "lmvrpack: " << error << "\n";
@@ -197,6 +330,59 @@ int Pack(const std::vector<std::string>& arguments, bool build, std::ostream& ou
     out << "compressed    " << payload.bytes.size() - kPayloadLengthFieldSize << " bytes\n";
     out << "took          " << std::fixed << std::setprecision(3) << seconds << " s\n" << std::defaultfloat;
   }
+  return 0;
+}
+
+// `check` (language files, as build checks them) and `template` (lumivora.pot).
+int Languages(const std::vector<std::string>& arguments, bool makeTemplate, std::ostream& out, std::ostream& err) {
+  const char* help = makeTemplate ? kTemplateHelp : kCheckHelp;
+  std::string stubPath, output;
+  std::vector<std::string> languages, licences;
+  for (size_t i = 0; i < arguments.size(); ++i) {
+    const std::string& argument = arguments[i];
+    bool hasValue = i + 1 < arguments.size();
+    if (argument == "--stub" && hasValue) {
+      stubPath = arguments[++i];
+    } else if (makeTemplate && (argument == "-o" || argument == "--output") && hasValue) {
+      output = arguments[++i];
+    } else if (!makeTemplate && argument == "--licence" && hasValue) {
+      licences.push_back(arguments[++i]);
+    } else if (argument.empty() || argument[0] == '-' || makeTemplate) {
+      return UsageError(err, "unexpected " + argument, help);
+    } else {
+      languages.push_back(argument);
+    }
+  }
+  if (stubPath.empty()) return UsageError(err, "no installer stub given (--stub)", help);
+  if (makeTemplate ? output.empty() : languages.empty()) {
+    return UsageError(err, makeTemplate ? "no template file given (-o)" : "no language file given", help);
+  }
+  pe::Image image;
+  std::vector<pe::Resource> resources;
+  std::string error;
+  if (!pe::LoadFile(stubPath, &image, &error) || !pe::ReadResources(image, &resources, &error)) {
+    err << "lmvrpack: " << stubPath << ": " << error << "\n";
+    return 1;
+  }
+  if (makeTemplate) {
+    std::map<int, DialogTemplate> bases;
+    if (!BaseTemplatesOf(resources, &bases, &error)) {
+      err << "lmvrpack: " << stubPath << ": " << error << "\n";
+      return 1;
+    }
+    std::string pot = TranslationTemplate(bases);
+    if (!WriteFileAtomically(output, std::vector<uint8_t>(pot.begin(), pot.end()), &error)) {
+      err << "lmvrpack: " << error << "\n";
+      return 1;
+    }
+    return 0;
+  }
+  std::vector<std::string> inputs;
+  LanguagePack pack = ReadLanguages(languages, licences, resources, &inputs);
+  PrintProblems(err, pack.notes, "note: ");
+  PrintProblems(err, pack.refusals, "");
+  if (!pack.refusals.empty()) return 1;
+  out << "checked " << inputs.size() << " files: all would be packed\n";
   return 0;
 }
 
@@ -219,6 +405,16 @@ int Inspect(const std::vector<std::string>& arguments, bool list, std::ostream& 
     }
   }
   PrintFigures(out, report);
+  if (fromImage) {
+    // The languages it carries beside English: message tables and dialog variants.
+    pe::Image image;
+    std::vector<pe::Resource> resources;
+    if (pe::LoadFile(arguments[0], &image, &error) && pe::ReadResources(image, &resources, &error)) {
+      CarriedLanguages languages = DescribeLanguages(resources);
+      for (size_t i = 0; i < languages.lines.size(); ++i) out << (i == 0 ? "languages     " : "              ") << languages.lines[i] << "\n";
+      report.problems.insert(report.problems.end(), languages.problems.begin(), languages.problems.end());
+    }
+  }
   for (const std::string& problem : report.problems) err << "lmvrpack: " << arguments[0] << ": " << problem << "\n";
   if (!report.problems.empty()) return 1;
   out << "verified: all is well\n";
@@ -235,6 +431,8 @@ int RunCommandLine(const std::vector<std::string>& arguments, std::ostream& out,
                      : command == "pack"   ? kPackHelp
                      : command == "list"   ? kListHelp
                      : command == "verify" ? kVerifyHelp
+                     : command == "check"  ? kCheckHelp
+                     : command == "template" ? kTemplateHelp
                                            : nullptr;
   if (command == "--help" || command == "-h" || command == "help") {
     out << kUsage;
@@ -246,6 +444,7 @@ int RunCommandLine(const std::vector<std::string>& arguments, std::ostream& out,
     return 0;
   }
   if (command == "pack" || command == "build") return Pack(rest, command == "build", out, err);
+  if (command == "check" || command == "template") return Languages(rest, command == "template", out, err);
   return Inspect(rest, command == "list", out, err);
 }
 

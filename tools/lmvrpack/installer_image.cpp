@@ -21,7 +21,8 @@ constexpr size_t kSecurityDirectory = 4;
 }  // namespace
 
 bool BuildInstallerImage(const std::vector<uint8_t>& stub, const std::vector<uint8_t>& payload,
-                         std::vector<uint8_t>* installer, std::string* note, std::string* error) {
+                         std::vector<uint8_t>* installer, std::string* note, std::string* error,
+                         const std::vector<pe::Resource>& languages) {
   note->clear();
   pe::Image image;
   std::string why;
@@ -64,17 +65,26 @@ bool BuildInstallerImage(const std::vector<uint8_t>& stub, const std::vector<uin
   added.id = kPayloadResourceId;
   added.language = kUsEnglish;
   added.data = payload;
+  std::vector<pe::Resource> adding = languages;
+  adding.push_back(std::move(added));
+  std::string replaced;
   for (auto r = resources.begin(); r != resources.end();) {
-    bool isPayload =
-        r->typeName.empty() && r->idName.empty() && r->type == kPayloadResourceType && r->id == kPayloadResourceId;
-    if (!isPayload) {
+    bool same = false;
+    for (const pe::Resource& a : adding) same = same || (r->typeName.empty() && r->idName.empty() && r->type == a.type && r->id == a.id);
+    if (!same) {
       ++r;
       continue;
     }
-    *note = "the stub already holds a payload (" + std::to_string(r->data.size()) + " bytes); it is replaced";
+    bool isPayload = r->type == kPayloadResourceType && r->id == kPayloadResourceId;
+    if (isPayload) *note = "the stub already holds a payload (" + std::to_string(r->data.size()) + " bytes); it is replaced";
+    if (!isPayload) replaced += (replaced.empty() ? "" : ", ") + std::to_string(r->type) + "/" + std::to_string(r->id);
     r = resources.erase(r);
   }
-  resources.push_back(std::move(added));
+  if (!replaced.empty()) {
+    *note += std::string(note->empty() ? "" : "; ") + "the stub already holds the language resources " + replaced +
+             "; they are replaced";
+  }
+  resources.insert(resources.end(), adding.begin(), adding.end());
   if (!pe::RebuildWithResources(image, resources, installer, &why)) {
     *error = "the stub cannot take the payload: " + why;
     return false;

@@ -5,14 +5,19 @@
 #include <string>
 #include <vector>
 
+#include "tools/pe_image/pe_image.h"
+
 namespace lmvrpack {
 
 // Writes into `installer` the image of `stub` (the bytes of install-stub.exe) with
 // `payload` as resource 512/301, language 0x0409. Refuses, with the reason in
 // `error`, a stub that is not a GUI program, PE32 i386 or PE32+ x86-64, exporting
 // from "lmvr.ent", or that carries a signature; the reason names what the stub is.
-// A payload the stub already holds is replaced; `note` then says so.
+// A payload the stub already holds is replaced; `note` then says so. `languages`
+// (message tables and dialog variants) are added beside the payload, each replacing
+// a resource of the same type and id that the stub holds.
 bool BuildInstallerImage(const std::vector<uint8_t>& stub, const std::vector<uint8_t>& payload,
-                         std::vector<uint8_t>* installer, std::string* note, std::string* error);
+                         std::vector<uint8_t>* installer, std::string* note, std::string* error,
+                         const std::vector<pe::Resource>& languages = {});
 
 }  // namespace lmvrpack

@@ -144,9 +144,11 @@ std::string EscapeForDependencies(const std::string& path) {
 
 }  // namespace
 
-std::string DependencyText(const std::string& target, const ProductScan& scan, const std::string& stub) {
+std::string DependencyText(const std::string& target, const ProductScan& scan, const std::vector<std::string>& inputs) {
   std::string text = EscapeForDependencies(target) + ":";
-  if (!stub.empty()) text += " \\\n  " + EscapeForDependencies(std::filesystem::absolute(stub).string());
+  for (const std::string& input : inputs) {
+    text += " \\\n  " + EscapeForDependencies(std::filesystem::absolute(input).string());
+  }
   for (const std::filesystem::path& directory : scan.directories) {
     text += " \\\n  " + EscapeForDependencies(std::filesystem::absolute(directory).string());
   }

@@ -24,7 +24,8 @@ bool BuildPayload(const std::vector<ProductFile>& files, Payload* payload, std::
 bool WriteFileAtomically(const std::string& path, const std::vector<uint8_t>& bytes, std::string* error);
 
 // A Make-style dependency file: `target` depends on every file and directory read,
-// and on `stub` unless it is empty.
-std::string DependencyText(const std::string& target, const ProductScan& scan, const std::string& stub = "");
+// the product's and the other `inputs` (the stub, language files and folders).
+std::string DependencyText(const std::string& target, const ProductScan& scan,
+                           const std::vector<std::string>& inputs = {});
 
 }  // namespace lmvrpack
