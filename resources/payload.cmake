@@ -6,6 +6,8 @@
 #                      build's; build that first: cmake --workflow --preset host)
 #   LMVR_PRODUCT_DIR   a product folder to pack instead of the sample product
 #   LMVR_PRODUCT_MAIN  its main program, relative to the folder
+#   LMVR_LANGUAGES     the languages packed besides English (CMakeLists.txt finds
+#                      their files in languages/)
 include(${CMAKE_SOURCE_DIR}/tools/lmvrpack/lmvrpack.cmake)
 
 set(LMVR_PRODUCT_DIR "" CACHE PATH "Product folder to pack into install.exe (empty: the sample product of examples/)")
@@ -15,18 +17,28 @@ set(LMVR_STUB_FILE ${CMAKE_BINARY_DIR}/install-stub.exe)
 set(LMVR_INSTALLER_FILE ${CMAKE_BINARY_DIR}/install.exe)
 if(LMVR_PRODUCT_DIR)
   lmvr_pack(OUTPUT ${LMVR_INSTALLER_FILE} PRODUCT ${LMVR_PRODUCT_DIR} MAIN ${LMVR_PRODUCT_MAIN}
-    STUB ${LMVR_STUB_FILE} DEPENDS installer_stub
+    STUB ${LMVR_STUB_FILE} LANGUAGES ${LMVR_LANGUAGE_FILES} DEPENDS installer_stub
     COMMENT "Building install.exe for the product ${LMVR_PRODUCT_DIR}")
 else()
   # examples/ assembles the sample product there; its targets are defined later in
   # the tree, which the dependencies allow.
   lmvr_pack(OUTPUT ${LMVR_INSTALLER_FILE} PRODUCT ${CMAKE_BINARY_DIR}/examples/product MAIN ${LMVR_PRODUCT_MAIN}
-    STUB ${LMVR_STUB_FILE} DEPENDS installer_stub lumivora_sample lmvr_sample_product
+    STUB ${LMVR_STUB_FILE} LANGUAGES ${LMVR_LANGUAGE_FILES} DEPENDS installer_stub lumivora_sample lmvr_sample_product
     COMMENT "Building install.exe for the sample product")
 endif()
 # The same product in the installer that the end-to-end tests can cut short.
 set(LMVR_HALTING_INSTALLER_FILE ${CMAKE_BINARY_DIR}/install-halting.exe)
 lmvr_pack(OUTPUT ${LMVR_HALTING_INSTALLER_FILE} PRODUCT ${CMAKE_BINARY_DIR}/examples/product MAIN LUMIVORA.EXE
-  STUB ${CMAKE_BINARY_DIR}/install-halting-stub.exe DEPENDS installer_halting_stub lumivora_sample lmvr_sample_product
+  STUB ${CMAKE_BINARY_DIR}/install-halting-stub.exe LANGUAGES ${LMVR_LANGUAGE_FILES} DEPENDS installer_halting_stub lumivora_sample lmvr_sample_product
   COMMENT "Building install-halting.exe for the sample product")
-add_custom_target(installer ALL DEPENDS ${LMVR_INSTALLER_FILE} ${LMVR_HALTING_INSTALLER_FILE})
+# The template for new translations, made from the stub's own English texts and
+# templates, so that it cannot drift from them (the kit carries it).
+set(LMVR_TRANSLATION_TEMPLATE ${CMAKE_BINARY_DIR}/languages/lumivora.pot)
+add_custom_command(
+  OUTPUT ${LMVR_TRANSLATION_TEMPLATE}
+  COMMAND ${CMAKE_COMMAND} -DLMVR_PACK_TOOL=${LMVR_PACK_TOOL} -P ${CMAKE_SOURCE_DIR}/tools/lmvrpack/require_tool.cmake
+  COMMAND ${LMVR_PACK_TOOL} template --stub ${LMVR_STUB_FILE} -o ${LMVR_TRANSLATION_TEMPLATE}
+  DEPENDS installer_stub ${LMVR_STUB_FILE}
+  COMMENT "Writing the translators' template lumivora.pot"
+  VERBATIM)
+add_custom_target(installer ALL DEPENDS ${LMVR_INSTALLER_FILE} ${LMVR_HALTING_INSTALLER_FILE} ${LMVR_TRANSLATION_TEMPLATE})

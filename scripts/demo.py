@@ -5,14 +5,15 @@ what the installation produced; uninstalls it again, silently, and shows what is
 left of it (nothing, without a restart); then walks an interactive installation in a
 second fresh prefix and saves a picture of each dialog.
 
-    scripts/demo.py --build-dir build/win32 [--interactive] [--language=G] [--no-pictures]
+    scripts/demo.py --build-dir build/win32 [--interactive] [--language=F] [--no-pictures]
                     [--prefix-dir DIR]
 
 --interactive runs the installer on your own screen ($DISPLAY) instead, for you to
-click through, and then shows what it produced. --language=G starts the installer with
-"-language=G" (the build must carry German: build/win32-de). --prefix-dir puts the
-Wine prefixes elsewhere than build/demo (the emulated machine keeps them on its own
-tmpfs); --no-pictures leaves out the interactive walk and its pictures.
+click through, and then shows what it produced. --language=F (or G, S, I, P, D) starts
+the installer with "-language=F" (the build must pack it: build/win32-languages).
+--prefix-dir puts the Wine prefixes elsewhere than build/demo (the emulated machine
+keeps them on its own tmpfs); --no-pictures leaves out the interactive walk and its
+pictures.
 """
 
 import argparse
@@ -25,6 +26,8 @@ from pathlib import Path
 ROOT = Path(__file__).resolve().parent.parent
 sys.path.insert(0, str(ROOT / "tests" / "e2e"))
 from wine_session import EXTENSIONS, PRODUCT_DIR, UNINSTALL_KEY, Screen, WinePrefix, wait_for  # noqa: E402
+from e2e_install import ASSOCIATION, COMPLETION, DESTINATION, LICENCE  # noqa: E402
+from e2e_languages import LANGUAGES, read_po  # noqa: E402
 
 
 def section(title):
@@ -145,13 +148,12 @@ def media(prefix, build_dir, options=None):
     return "C:\\media\\install.exe"
 
 
-# The dialogs' titles by language: destination, licence, checklist, completion.
-TITLES = {
-    "E": ("Lumivora Install - Windows (32-bit)", "License Agreement", "Lumivora Installation",
-          "Installation Complete"),
-    "G": ("Lumivora Installation - Windows (32-Bit)", "Lizenzvereinbarung", "Lumivora-Installation",
-          "Installation abgeschlossen"),
-}
+def titles(language):
+    """The dialogs' titles in the language: destination, licence, checklist, completion."""
+    if language == "E":
+        return DESTINATION, LICENCE, ASSOCIATION, COMPLETION
+    po = read_po(LANGUAGES[language])
+    return po["winTit"], po["210.caption"], po["240.caption"], po["230.caption"]
 
 
 def switches(language):
@@ -161,7 +163,7 @@ def switches(language):
 def picture_walk(prefix, screen, driver, pictures, language):
     pictures.mkdir(parents=True, exist_ok=True)
     process = prefix.start("C:\\media\\install.exe", *switches(language))
-    destination, licence, associations, completion = TITLES[language]
+    destination, licence, associations, completion = titles(language)
     steps = [
         (destination, "1-destination.png", "1"),
         (licence, "2-licence.png", "1"),
@@ -191,7 +193,7 @@ def main():
     parser = argparse.ArgumentParser(description=__doc__, formatter_class=argparse.RawDescriptionHelpFormatter)
     parser.add_argument("--build-dir", default=str(ROOT / "build" / "win32"))
     parser.add_argument("--interactive", action="store_true")
-    parser.add_argument("--language", choices=sorted(TITLES), default="E")
+    parser.add_argument("--language", choices=["E", *LANGUAGES], default="E")
     parser.add_argument("--prefix-dir")
     parser.add_argument("--no-pictures", action="store_true")
     args = parser.parse_args()

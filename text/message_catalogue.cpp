@@ -4,10 +4,6 @@
 #include "common/installer_state.h"
 #include "text/licence_text.h"
 
-#ifdef LMVR_LANGUAGE_GERMAN
-#include "text/german_messages.h"
-#endif
-
 namespace {
 
 // Entries are stored as one block each: letter, key, NUL, text, NUL.
@@ -39,7 +35,7 @@ const char* const kEnglish[] = {
 
 #undef LMVR_ENTRY
 
-// Languages without translations in this build: present and empty.
+// Languages the installer carries no table for: present and empty.
 const char* const kEmpty[] = {nullptr};
 
 // mingw's compiler stores zero-initialised data of -fdata-sections in the image's
@@ -53,20 +49,7 @@ const char* const kEmpty[] = {nullptr};
 // The tables the installer carries as resources, filled at start-up: pointers into
 // the locked resources, never copies, and each table's header (how it is chosen).
 LMVR_ZEROED const char* Filled[kLanguageCount][kMessageTableSize + 1];
-#ifdef LMVR_LANGUAGE_GERMAN
-// The compiled German table is chosen for country code 49, as a packed one would be.
-const unsigned char kGermanHeader[] = {kChosenByCountry, 0, 49, 0};
-const unsigned char* Header[kLanguageCount] = {nullptr, kGermanHeader};
-#else
 LMVR_ZEROED const unsigned char* Header[kLanguageCount];
-#endif
-
-// A macro, not a variable, so that the catalogue stays a constant the loader fills in.
-#ifdef LMVR_LANGUAGE_GERMAN
-#define LMVR_GERMAN_TABLE GermanMessages
-#else
-#define LMVR_GERMAN_TABLE kEmpty
-#endif
 
 const char* FindIn(const char* const* table, const char* key) {
   for (; *table != nullptr; ++table) {
@@ -78,12 +61,7 @@ const char* FindIn(const char* const* table, const char* key) {
 
 }  // namespace
 
-const char* const* MessageCatalogue[7] = {kEnglish, LMVR_GERMAN_TABLE, kEmpty, kEmpty, kEmpty, kEmpty, kEmpty};
-
-bool LanguageHasMessages(int language) {
-  if (language < 0 || language >= 7) return false;
-  return MessageCatalogue[language][0] != nullptr;
-}
+const char* const* MessageCatalogue[7] = {kEnglish, kEmpty, kEmpty, kEmpty, kEmpty, kEmpty, kEmpty};
 
 const char* LookupMessage(const char* key) {
   int language = (LanguageIndex >= 0 && LanguageIndex < 7) ? LanguageIndex : 0;
@@ -150,11 +128,5 @@ void ClearMessageTables() {
   for (int language = 0; language < kLanguageCount; ++language) {
     Header[language] = nullptr;
     MessageCatalogue[language] = language == 0 ? kEnglish : kEmpty;
-#ifdef LMVR_LANGUAGE_GERMAN
-    if (language == 1) {
-      Header[1] = kGermanHeader;
-      MessageCatalogue[1] = GermanMessages;
-    }
-#endif
   }
 }

@@ -39,9 +39,6 @@ void ClearMessageTables();
 // itself. The text lives as long as the process.
 const char* LookupMessage(const char* key);
 
-// True when the table of `language` holds at least one entry.
-bool LanguageHasMessages(int language);
-
 #ifdef _WIN32
 // Fills the catalogue from the message tables InstallerInstance carries. Called once
 // at start-up, before the first look-up.

@@ -1,7 +1,7 @@
 #!/usr/bin/env python3
 """End-to-end tests of the vendor's path: the kit alone turns a product folder into an
-installer on Linux and under Wine, and a signed installer installs and keeps its
-payload checked. Uses the prepared prefix of e2e_install.py (its --prepare).
+installer on Linux and under Wine, with the kit's languages and a licence of the
+vendor's, and a signed installer installs and keeps its payload checked. Uses the prepared prefix of e2e_install.py (its --prepare).
 
     e2e_kit.py --build-dir build/win32 --work-dir build/win32/e2e --kit KIT.zip test_...
 """
@@ -13,9 +13,11 @@ from pathlib import Path
 
 sys.path.insert(0, str(Path(__file__).resolve().parent))
 import e2e_install  # noqa: E402
-from e2e_install import IDCANCEL, IDOK, Faults, find_payload  # noqa: E402
+from e2e_install import DESTINATION, IDCANCEL, IDOK, LICENCE, Faults, find_payload  # noqa: E402
+from e2e_languages import LANGUAGES, read_po  # noqa: E402
 
-KIT_FILES = ["README.txt", "install-stub-de.exe", "install-stub.exe", "lmvrpack", "lmvrpack.exe"]
+KIT_FILES = ["README.txt", "install-stub.exe", "languages", "lmvrpack", "lmvrpack.exe"]
+KIT_LANGUAGES = sorted(["README.md", "lumivora.pot", *LANGUAGES.values()])
 CORRUPTED = "Corrupted data. Installation aborted."
 
 
@@ -33,20 +35,39 @@ class Kit(Faults):
         self.product = self.case_dir / "product"
         shutil.copytree(Path(e2e_install.ARGS.build_dir) / "examples" / "product", self.product)
 
-    def build_on_linux(self, product, output, stub="install-stub.exe"):
+    def build_on_linux(self, product, output, *options):
         """lmvrpack of the kit, with nothing but the kit on the path."""
-        return run(["lmvrpack", "build", product, "--main", "LUMIVORA.EXE", "--stub", self.kit / stub,
-                    "-o", output], env={"PATH": str(self.kit)}, cwd=self.kit)
+        return run(["lmvrpack", "build", product, "--main", "LUMIVORA.EXE", "--stub", self.kit / "install-stub.exe",
+                    "-o", output, *options], env={"PATH": str(self.kit)}, cwd=self.kit)
 
-    def test_german_stub_makes_an_installer_that_speaks_german(self):
-        built = self.build_on_linux(self.product, self.installer, stub="install-stub-de.exe")
-        self.assertEqual(built.returncode, 0, built.stderr)
-        process = self.start_install("-language=G")
-        destination = "Lumivora Installation - Windows (32-Bit)"
-        self.drive("wait", destination)
-        self.assertEqual(self.drive("text", destination, str(IDOK)), "Lumivora installieren")
-        self.drive("press", destination, str(IDCANCEL))
+    def licence_shown(self, *switches, titles=(DESTINATION, LICENCE)):
+        """The start of the agreement as the licence dialog shows it; the run is left there."""
+        process = self.start_install(*switches)
+        self.drive("wait", titles[0], "60000")
+        self.drive("press", titles[0], str(IDOK))
+        self.drive("wait", titles[1])
+        text = self.drive("text", titles[1], "101").encode("latin-1").decode("cp1252")
+        self.drive("press", titles[1], str(IDCANCEL))
         self.assertEqual(process.wait(60), 1)
+        return text
+
+    def test_kit_languages_and_a_vendors_licence_without_a_compiler(self):
+        self.assertEqual(sorted(p.name for p in (self.kit / "languages").iterdir()), KIT_LANGUAGES)
+        # One word of the French licence changed, and an English licence of the vendor's.
+        french = self.kit / "languages" / "fr.po"
+        french.write_text(french.read_text(encoding="utf-8").replace("Veuillez lire cette", "Veuillez relire cette", 1),
+                          encoding="utf-8")
+        (self.kit / "vendor.txt").write_text("ACME LICENCE\n\nUse it well.\n\nShare it.\n\nThat is all.\n")
+        built = self.build_on_linux(self.product, self.installer, "--language", "languages", "--licence", "E=vendor.txt")
+        self.assertEqual(built.returncode, 0, built.stderr)
+        po = read_po("fr.po")
+        self.assertIn("Veuillez relire cette", self.licence_shown("-language=F", titles=(po["winTit"], po["210.caption"])))
+        self.assertTrue(self.licence_shown().startswith("ACME LICENCE\n\nUse it well."))
+
+        # A letter the installer does not carry shows English.
+        built = self.build_on_linux(self.product, self.installer, "--language", "languages/fr.po")
+        self.assertEqual(built.returncode, 0, built.stderr)
+        self.assertTrue(self.licence_shown("-language=G").startswith("LUMIVORA EVALUATION LICENCE"))
 
     def test_kit_builds_the_same_installer_on_linux_and_windows(self):
         self.assertEqual(sorted(p.name for p in self.kit.iterdir()), KIT_FILES)

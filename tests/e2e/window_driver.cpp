@@ -9,6 +9,9 @@
 //   window_driver key TITLE enter|escape   the key, sent to the focused control
 //   window_driver close TITLE              the close box
 //   window_driver text TITLE ID            print the control's text
+//   window_driver texts TITLE              print every control's text, one line each in
+//                                          template order, with \, CR and LF written
+//                                          as \\, \r and \n
 //   window_driver settext TITLE ID TEXT    replace the control's text
 //   window_driver state TITLE ID           print "visible=0|1 focused=0|1 checked=0|1"
 //   window_driver check TITLE ID 0|1       set a check box
@@ -271,6 +274,25 @@ int main(int argc, char** argv) {
     HWND target = Focused(dialog);
     PostMessageA(target, WM_KEYDOWN, vk, 1);
     PostMessageA(target, WM_KEYUP, vk, 0xC0000001);
+    return 0;
+  }
+
+  if (std::strcmp(command, "texts") == 0) {
+    for (HWND child = GetWindow(dialog, GW_CHILD); child != nullptr; child = GetWindow(child, GW_HWNDNEXT)) {
+      static char text[16384];
+      text[0] = '\0';
+      DWORD_PTR ignored = 0;
+      SendMessageTimeoutA(child, WM_GETTEXT, sizeof text, reinterpret_cast<LPARAM>(text), SMTO_ABORTIFHUNG, 5000,
+                          &ignored);
+      for (const char* c = text; *c != '\0'; ++c) {
+        if (*c == '\\' || *c == '\r' || *c == '\n') {
+          std::printf("\\%c", *c == '\r' ? 'r' : *c == '\n' ? 'n' : '\\');
+        } else {
+          std::putchar(*c);
+        }
+      }
+      std::putchar('\n');
+    }
     return 0;
   }
 

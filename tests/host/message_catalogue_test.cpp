@@ -8,7 +8,6 @@
 #include <vector>
 
 #include "common/installer_state.h"
-#include "text/german_messages.h"
 #include "text/licence_text.h"
 
 using namespace std::string_literals;
@@ -65,12 +64,9 @@ TEST_F(MessageCatalogueTest, EmptyLanguagesFallBackToEnglish) {
   EXPECT_STREQ(english, "Lumivora Install - Windows (32-bit)");
   for (int language = 1; language < kLanguageCount; ++language) {
     LanguageIndex = language;
-    EXPECT_FALSE(LanguageHasMessages(language)) << language;
+    EXPECT_EQ(MessageCatalogue[language][0], nullptr) << language;
     EXPECT_EQ(LookupMessage("winTit"), english) << "language " << language;
   }
-  EXPECT_TRUE(LanguageHasMessages(0));
-  EXPECT_FALSE(LanguageHasMessages(-1));
-  EXPECT_FALSE(LanguageHasMessages(kLanguageCount));
 }
 
 TEST_F(MessageCatalogueTest, FilledTablesPointIntoTheResourceAndFallBackToEnglish) {
@@ -175,93 +171,6 @@ TEST_F(MessageCatalogueTest, LicenceBlocksEndWithParagraphsAndUseCrLf) {
   EXPECT_GT(joined.size(), 4000u);
   EXPECT_LT(joined.size(), 5000u);
   EXPECT_EQ(joined.find("\r\n\r\n\r\n"), std::string::npos) << "an empty paragraph where blocks meet";
-}
-
-
-// The German table, as a German build's catalogue holds it.
-
-struct Entry {
-  char letter;
-  std::string key, text;
-};
-
-std::vector<Entry> Entries(const char* const* table) {
-  std::vector<Entry> entries;
-  for (; *table != nullptr; ++table) {
-    const char* key = *table + 1;
-    entries.push_back({**table, key, key + std::strlen(key) + 1});
-  }
-  return entries;
-}
-
-// The conversions of a printf-style text in order: "d", "s", "ld".
-std::vector<std::string> Placeholders(const std::string& text) {
-  std::vector<std::string> found;
-  for (size_t i = 0; i < text.size(); ++i) {
-    if (text[i] != '%') continue;
-    size_t end = text.find_first_not_of("-+ #0123456789.l", i + 1);
-    if (end == std::string::npos) {
-      found.push_back(text.substr(i) + "<cut>");
-      break;
-    }
-    found.push_back(text.substr(i + 1, end - i));
-    i = end;
-  }
-  return found;
-}
-
-TEST(GermanMessages, EveryEnglishKeyInTheSameOrderWithTheSamePlaceholders) {
-  std::vector<Entry> english = Entries(MessageCatalogue[0]);
-  std::vector<Entry> german = Entries(GermanMessages);
-  ASSERT_EQ(german.size(), english.size());
-  for (size_t i = 0; i < english.size(); ++i) {
-    SCOPED_TRACE(english[i].key);
-    EXPECT_EQ(german[i].letter, 'G');
-    EXPECT_EQ(german[i].key, english[i].key) << "entry " << i;
-    EXPECT_EQ(Placeholders(german[i].text), Placeholders(english[i].text)) << german[i].text;
-    EXPECT_NE(german[i].text, english[i].text) << "not translated";
-  }
-}
-
-TEST(GermanMessages, LicenceBlocksEndAsTheEnglishOnesDo) {
-  const std::string english[] = {LMVR_LICENCE_BLOCK_1, LMVR_LICENCE_BLOCK_2, LMVR_LICENCE_BLOCK_3};
-  std::vector<Entry> german = Entries(GermanMessages);
-  ASSERT_GE(german.size(), 3u);
-  for (int i = 0; i < 3; ++i) {
-    const std::string& block = german[i].text;
-    SCOPED_TRACE(german[i].key);
-    ASSERT_GE(block.size(), 4u);
-    // The first two end with a blank line, the third with its last full stop.
-    auto blankLineAtEnd = [](const std::string& b) { return b.substr(b.size() - 4) == "\r\n\r\n"; };
-    EXPECT_EQ(blankLineAtEnd(block), blankLineAtEnd(english[i]));
-    EXPECT_EQ(block.back(), english[i].back());
-    // Of about the English length: a block left out or pasted twice shows here.
-    EXPECT_GT(block.size(), english[i].size() * 9 / 10);
-    EXPECT_LT(block.size(), english[i].size() * 3 / 2);
-    for (size_t at = 0; at < block.size(); ++at) {
-      if (block[at] == '\n') {
-        EXPECT_TRUE(at > 0 && block[at - 1] == '\r') << "bare LF at " << at;
-      }
-    }
-  }
-}
-
-TEST(GermanMessages, TextsAreWindowsCodePage1252) {
-  // The bytes above 0x7F that German needs in code page 1252: the umlauts, sharp s,
-  // and the quotation marks „ and “. UTF-8 would show as 0xC3 or 0xE2 lead bytes.
-  const std::string allowed = "\xC4\xD6\xDC\xE4\xF6\xFC\xDF\x84\x93";
-  std::string all;
-  for (const Entry& e : Entries(GermanMessages)) all += e.text;
-  for (size_t at = 0; at < all.size(); ++at) {
-    unsigned char c = static_cast<unsigned char>(all[at]);
-    if (c >= 0x80) {
-      EXPECT_NE(allowed.find(static_cast<char>(c)), std::string::npos)
-          << "byte 0x" << std::hex << int{c} << " at " << std::dec << at << ": ..." << all.substr(at > 20 ? at - 20 : 0, 40);
-    }
-  }
-  EXPECT_NE(all.find("Besch\xE4" "digte Daten."), std::string::npos);
-  EXPECT_NE(all.find("drei\xDFig"), std::string::npos);
-  EXPECT_NE(all.find("\x84Ich stimme zu\x93"), std::string::npos);
 }
 
 }  // namespace

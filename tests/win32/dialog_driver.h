@@ -17,6 +17,8 @@
 #include "options/installer_variables.h"
 #include "options/options_files.h"
 #include "payload/payload_state.h"
+#include "test_support.h"
+#include "text/message_catalogue.h"
 
 namespace dialog_driver {
 
@@ -46,6 +48,8 @@ class InstallerFixture {
   ~InstallerFixture() {
     ReleaseVariableList();
     ResetInstallerState();
+    ClearMessageTables();
+    InstallerInstance = GetModuleHandleA(nullptr);
     ArchiveTotal = 0;
   }
   // Appends a variable. The list keeps pointers: the texts live in a std::list, whose
@@ -54,6 +58,14 @@ class InstallerFixture {
     char* n = &texts_.emplace_back(name)[0];
     char* v = &texts_.emplace_back(value)[0];
     ASSERT_EQ(AppendVariable(n, v), 0);
+  }
+  // The dialogs and message tables of the built install.exe, which carries the
+  // languages this build packs, as its start-up loads them.
+  void UseInstallersLanguages() {
+    static HMODULE installer = LoadLibraryA(testing_support::BuildPath("install.exe").c_str());
+    ASSERT_NE(installer, nullptr) << "install.exe cannot be loaded";
+    InstallerInstance = installer;
+    LoadMessageTables();
   }
   // Empties the list (a new one is allocated).
   void ClearVariables() {

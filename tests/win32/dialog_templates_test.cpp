@@ -1,14 +1,16 @@
-// The five dialog templates, and a German build's variants of them, as they stand in
+// The five dialog templates, and the packed languages' variants of them, as they stand in
 // the built install.exe, read back from its resource section: what the dialog
 // procedures and the user rely on (the controls by id and class, the default buttons,
 // the boxes' styles, the icon), not the layout and the texts, which the resource
 // scripts state and the dialog pictures show.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdint>
 #include <string>
 #include <vector>
 
+#include "driver/command_line.h"
 #include "test_support.h"
 #include "tools/pe_image/pe_image.h"
 
@@ -109,14 +111,13 @@ const std::vector<WantedTemplate>& Wanteds() {
   return templates;
 }
 
-// The template ids of this build's languages: the base templates are language 0; a
-// build with German adds base + 1.
+// The languages packed into this build's install.exe, English (0) first.
 std::vector<uint32_t> Languages() {
-#ifdef LMVR_LANGUAGE_GERMAN
-  return {0, 1};
-#else
-  return {0};
-#endif
+  std::vector<uint32_t> languages;
+  for (const char* letter = LMVR_PACKED_LANGUAGES; *letter != '\0'; ++letter) {
+    languages.push_back(static_cast<uint32_t>(LanguageIndexForLetter(*letter)));
+  }
+  return languages;
 }
 
 std::vector<pe::Resource> ResourcesOf(const std::string& path) {
@@ -132,18 +133,25 @@ std::vector<pe::Resource> ResourcesOf(const std::string& path) {
 
 TEST(DialogTemplates, InstallerHoldsTheBuildsTemplatesInUsEnglishOnly) {
   std::vector<pe::Resource> all = ResourcesOf(BuildPath("install.exe"));
-  std::vector<uint32_t> ids;
+  std::vector<uint32_t> ids, tables;
   for (const pe::Resource& r : all) {
-    if (r.type != 5) continue;  // RT_DIALOG
-    ids.push_back(r.id);
-    EXPECT_EQ(r.language, 0x0409u) << "template " << r.id;
-    EXPECT_TRUE(r.idName.empty()) << "a named template: " << r.idName;
+    if (r.type != 5 && r.type != 10) continue;  // RT_DIALOG, RT_RCDATA
+    (r.type == 5 ? ids : tables).push_back(r.id);
+    EXPECT_EQ(r.language, 0x0409u) << "resource " << r.type << "/" << r.id;
+    EXPECT_TRUE(r.idName.empty()) << "a named resource: " << r.idName;
   }
-  std::vector<uint32_t> expected;
+  std::vector<uint32_t> expected, expectedTables;
   for (uint32_t base : {200, 210, 220, 230, 240}) {
     for (uint32_t language : Languages()) expected.push_back(base + language);
   }
+  // A message table for each language but English, whose table is compiled in.
+  for (uint32_t language : Languages()) {
+    if (language != 0) expectedTables.push_back(400 + language);
+  }
+  std::sort(expected.begin(), expected.end());
+  std::sort(expectedTables.begin(), expectedTables.end());
   EXPECT_EQ(ids, expected);
+  EXPECT_EQ(tables, expectedTables);
 }
 
 TEST(DialogTemplates, EachTemplateHasTheControlsItsProcedureUsesAndTheIcon) {
@@ -233,21 +241,19 @@ TEST(DialogTemplates, GroupIconHundredIsTheEyeInTwoSizes) {
 }
 
 TEST(DialogTemplates, TestProgramCarriesTheInstallersTemplates) {
-  // The dialog tests run the templates from their own module; they must be the
+  // The dialog tests run the base templates from their own module; they must be the
   // installer's, byte for byte.
   std::vector<pe::Resource> installer = ResourcesOf(BuildPath("install.exe"));
   char self[MAX_PATH];
   ASSERT_GT(GetModuleFileNameA(nullptr, self, sizeof self), 0u);
   std::vector<pe::Resource> tests = ResourcesOf(self);
-  for (uint32_t language : Languages()) {
-    for (const WantedTemplate& want : Wanteds()) {
-      uint32_t id = want.id + language;
-      const pe::Resource* a = pe::FindNumericResource(installer, 5, id);
-      const pe::Resource* b = pe::FindNumericResource(tests, 5, id);
-      ASSERT_NE(a, nullptr);
-      ASSERT_NE(b, nullptr) << "template " << id << " missing from the test program";
-      EXPECT_EQ(a->data, b->data) << "template " << id;
-    }
+  for (const WantedTemplate& want : Wanteds()) {
+    uint32_t id = want.id;
+    const pe::Resource* a = pe::FindNumericResource(installer, 5, id);
+    const pe::Resource* b = pe::FindNumericResource(tests, 5, id);
+    ASSERT_NE(a, nullptr);
+    ASSERT_NE(b, nullptr) << "template " << id << " missing from the test program";
+    EXPECT_EQ(a->data, b->data) << "template " << id;
   }
   EXPECT_EQ(pe::FindNumericResource(tests, 512, 301), nullptr) << "the test program carries no payload";
 }

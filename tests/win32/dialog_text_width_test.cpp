@@ -2,8 +2,8 @@
 // the button's frame, needs no more room than the part of its control the user sees,
 // measured at the template's font in the dialog's own DC, with the dialog manager's
 // layout. Arial comes from fonts-liberation here (Liberation Sans has Arial's widths),
-// so what fits here fits on Windows. In a German build the same check runs over the
-// German variants.
+// so what fits here fits on Windows. The same check runs over the variants of every
+// language the build packs into install.exe.
 #include <gtest/gtest.h>
 
 #include <string>
@@ -11,6 +11,7 @@
 
 #include "dialog_driver.h"
 #include "dialogs/install_dialogs.h"
+#include "driver/command_line.h"
 #include "test_support.h"
 
 using namespace dialog_driver;
@@ -97,14 +98,12 @@ TEST(DialogTextWidth, EveryTextFitsItsControl) {
       {kCopyTemplate, StillProc}, {kCompletionTemplate, CompletionDialogProc},
       {kAssociationTemplate, AssociationDialogProc},
   };
-  std::vector<int> languages = {0};
-#ifdef LMVR_LANGUAGE_GERMAN
-  languages.push_back(1);
-#endif
-  for (int language : languages) {
+  for (const char* letter = LMVR_PACKED_LANGUAGES; *letter != '\0'; ++letter) {
+    int language = LanguageIndexForLetter(*letter);
     for (const Case& c : cases) {
       SCOPED_TRACE("template " + std::to_string(c.base + language));
       InstallerFixture installer;
+      installer.UseInstallersLanguages();
       LanguageIndex = language;
       ArchiveTotal = 999999999;  // the longest size line a product of under 1 GB gives
       std::vector<std::string> cut;

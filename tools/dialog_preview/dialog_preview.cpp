@@ -1,11 +1,11 @@
 // Shows one of the installer's dialogs, as the installer would, and saves a picture
 // of it as a 24-bit BMP before ending it:
 //
-//   dialog_preview.exe TEMPLATE OUTPUT.bmp [-noautorun]
+//   dialog_preview.exe INSTALLER TEMPLATE OUTPUT.bmp [-noautorun]
 //
 // TEMPLATE is 200, 210, 220, 230 or 240, or a language variant of one (201 is the
-// destination dialog in language 1, German), shown as the installer shows it in that
-// language. The dialogs run with their own procedures
+// destination dialog in language 1, German), shown as the installer INSTALLER shows
+// it in that language, with its templates and message tables. The dialogs run with their own procedures
 // and a sample archive size; the copy dialog (220) only shows its template, since its
 // own procedure would start copying. Exit status 0 when the picture was written.
 #include <windows.h>
@@ -19,6 +19,7 @@
 #include "dialogs/dialog_loader.h"
 #include "dialogs/install_dialogs.h"
 #include "payload/payload_state.h"
+#include "text/message_catalogue.h"
 
 namespace {
 
@@ -98,10 +99,18 @@ INT_PTR CALLBACK PreviewProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lP
 }  // namespace
 
 int main(int argc, char** argv) {
-  if (argc < 3) {
-    std::fprintf(stderr, "usage: dialog_preview TEMPLATE OUTPUT.bmp [-noautorun]\n");
+  if (argc < 4) {
+    std::fprintf(stderr, "usage: dialog_preview INSTALLER TEMPLATE OUTPUT.bmp [-noautorun]\n");
     return 2;
   }
+  InstallerInstance = LoadLibraryA(argv[1]);
+  if (InstallerInstance == nullptr) {
+    std::fprintf(stderr, "dialog_preview: cannot load %s\n", argv[1]);
+    return 2;
+  }
+  LoadMessageTables();
+  ++argv;
+  --argc;
   int id = std::atoi(argv[1]);
   // Variants are numbered base + LanguageIndex.
   LanguageIndex = id % 10;
@@ -118,7 +127,6 @@ int main(int argc, char** argv) {
       std::fprintf(stderr, "dialog_preview: no dialog %s\n", argv[1]);
       return 2;
   }
-  InstallerInstance = GetModuleHandleA(nullptr);
   ArchiveTotal = 4080498;  // a sample product of about 4 MB
   int result = ShowInstallDialog(InstallerInstance, id, nullptr, PreviewProc);
   if (result != kEndResult) {
