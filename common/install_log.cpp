@@ -1,41 +1,19 @@
 #include "common/install_log.h"
 
-#include <windows.h>
-
-#include "common/bounded_text.h"
-
 bool NoErrorBoxes = false;
 
-namespace {
-
-HFILE LogFile = HFILE_ERROR;
-
-}  // namespace
-
-void OpenInstallLog(const char* path) {
-  if (path == nullptr) return;
-  // Appended to, so that the runs of one deployment can share a log; others may read
-  // it while the installation runs.
-  LogFile = _lopen(path, OF_WRITE | OF_SHARE_DENY_WRITE);
-  if (LogFile == HFILE_ERROR) LogFile = _lcreat(path, 0);
-  if (LogFile != HFILE_ERROR) _llseek(LogFile, 0, 2);
-}
+// Set only once a log is open (install_log_file.cpp). The installed program links
+// the subsystems that log (the uninstall kit shares the class keys and the Program
+// Manager conversation) but never opens a log, so the writer, its file and its clock
+// stay out of its image.
+LogWriter InstallLogWriter = nullptr;
 
 void LogEvent(const char* format, ...) {
-  if (LogFile == HFILE_ERROR) return;
-  char event[kLogLineSize];
+  if (InstallLogWriter == nullptr) return;
   va_list args;
   va_start(args, format);
-  bool cut = FormatBoundedV(event, sizeof event, format, args) != 0;
+  InstallLogWriter(format, args);
   va_end(args);
-
-  SYSTEMTIME now;
-  GetLocalTime(&now);
-  LogTime time = {now.wYear, now.wMonth, now.wDay, now.wHour, now.wMinute, now.wSecond};
-  char line[kLogLineSize];
-  size_t length = ComposeLogLine(line, sizeof line, &time, event, cut);
-  // A write that fails loses the line and nothing else.
-  _hwrite(LogFile, line, (long)length);
 }
 
 const char* LogOutcome(bool ok) { return ok ? "ok" : "failed"; }

@@ -3,6 +3,7 @@
 // variable names. Every subsystem may write an event; a log that cannot be opened
 // or written changes nothing the installation does.
 #pragma once
+#include <stdarg.h>
 #include <stddef.h>
 
 // One line, its time, its CR LF and its NUL included; a longer event is cut.
@@ -28,6 +29,10 @@ extern bool NoErrorBoxes;
 // Opens the file at `path` (none when nullptr) for appending, creating it when it
 // is absent. A file that cannot be opened leaves the log off.
 void OpenInstallLog(const char* path);
+
+// What writes an event while a log is open; nullptr otherwise.
+typedef void (*LogWriter)(const char* format, va_list args);
+extern LogWriter InstallLogWriter;
 
 // Writes one event, formatted as FormatBounded formats, when the log is open.
 void LogEvent(const char* format, ...);
