@@ -18,8 +18,8 @@ int CreateInstallPath() {
     length = GetFullPathNameA(InstallDirectory, sizeof full, full, &filePart);
   }
   // 0 is failure; a length of the buffer's size or more means it did not fit.
-  if (length == 0 || length >= sizeof full) {
-    LogEvent("directory %s: no full path", InstallDirectory);
+  if (length == 0 || length >= sizeof full || !InstalledPathsFit(full, LongestEntryPath)) {
+    LogEvent("directory %s: refused", InstallDirectory);
     return 1;
   }
   LogEvent("directory %s: %s", InstallDirectory, full);

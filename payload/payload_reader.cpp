@@ -5,6 +5,7 @@
 #include "common/bounded_text.h"
 #include "common/global_memory.h"
 #include "common/installer_instance.h"
+#include "common/installer_state.h"
 #include "payload/archive_format.h"
 #include "payload/payload_state.h"
 #include "payload/payload_stream.h"
@@ -80,8 +81,6 @@ int ReadEntryHeader(char* name, uint32_t* dataLength) {
   *dataLength = ReadLittleEndian32(lengthField);
   return 0;
 }
-
-size_t LongestEntryPath = 0;
 
 int CheckWholePayload() {
   LongestEntryPath = 0;

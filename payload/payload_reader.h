@@ -33,10 +33,6 @@ int ReadEntryHeader(char* name, uint32_t* dataLength);
 // time. Sets LongestEntryPath.
 int CheckWholePayload();
 
-// The length of the longest path below the install directory that an entry names
-// ("ENGLISH\IMAGES\EYE_8"), as the last CheckWholePayload found it.
-extern size_t LongestEntryPath;
-
 // Releases the input buffer, the inflater and the resource; a second call does nothing.
 void ClosePayload();
 

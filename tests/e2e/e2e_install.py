@@ -369,6 +369,27 @@ class Installation(unittest.TestCase):
         self.assertEqual(process.wait(60), 1)
         self.assert_nothing_installed()
 
+    def test_interactive_directory_too_deep_for_its_files_is_refused(self):
+        # One character more than a file below it may have: 127, the directory included.
+        longest = max(len(relative) for relative in product_files())
+        deep = "C:\\Deep\\" + "x" * (127 - 1 - longest - len("C:\\Deep\\") + 1)
+        process = self.start_install()
+        self.drive("wait", DESTINATION)
+        self.drive("settext", DESTINATION, str(PATH_FIELD), deep)
+        for title, button in ((DESTINATION, IDOK), (LICENCE, IDOK), (ASSOCIATION, SKIP)):
+            self.drive("wait", title)
+            self.drive("press", title, str(button))
+        self.assert_error_box("Unable to create the path you've entered.")
+        self.assertFalse(self.prefix.unix_path("C:\\Deep").exists())
+        self.drive("wait", DESTINATION)
+        self.drive("settext", DESTINATION, str(PATH_FIELD), deep[:-1])
+        self.drive("press", DESTINATION, str(IDOK))
+        self.drive("wait", COMPLETION, "60000")
+        self.drive("press", COMPLETION, str(IDCANCEL))
+        self.assertEqual(process.wait(60), 0)
+        for relative, data in product_files().items():
+            self.assertEqual(self.prefix.unix_path(deep[:-1] + "\\" + relative).read_bytes(), data)
+
     # -- failures ---------------------------------------------------------------
     def test_target_that_cannot_be_written(self):
         # A file where the install directory should be: no entry can be created.
