@@ -346,7 +346,7 @@ def report(times, probes, rounds):
     # that work, so the zlib ratio is shown with and without it, not judged.
     prescribed = (m["floor 6 installer dialogs"] - m["floor 6"]) + (m["floor 5"] - m["floor 4"])
     print(f"  median install.exe / NSIS zlib: {median(ratio_zlib):.2f} (no target); the prescribed work "
-          f"(file calls, key per record, dialogs and copy timer, Program Manager group) costs "
+          f"(file calls, dialogs and copy timer, Program Manager group) costs "
           f"{prescribed * 1000:.0f} ms by the medians; without it "
           f"{(m['install.exe'] - prescribed) / m['NSIS zlib']:.2f}")
 
