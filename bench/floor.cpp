@@ -12,10 +12,10 @@
 //         and the uninstall entry
 //     5 + the Program Manager group through DDE (the installer's ten commands)
 //     6 + start the installed program
-//   "installer" makes stages 2 and 3 work the way the installer's copy must:
-//   DeleteFileA, OpenFile, 2,048-byte _hwrite pieces, a closing zero-length write,
-//   CreateDirectoryA for every entry in a subdirectory, and for each record the
-//   installed key opened and closed again.
+//   "installer" makes stage 2 work the way the installer's copy must: DeleteFileA,
+//   OpenFile, 2,048-byte _hwrite pieces, a closing zero-length write, and
+//   CreateDirectoryA for every entry in a subdirectory. The records go through one
+//   open key either way, as install.exe writes them.
 //   "dialogs" frames stages 2 and 3 the way the installer's silent run does, with
 //   the installer's own templates (read from install.exe beside this program): the
 //   association checklist, which ends as it opens, then the copy dialog, whose first
@@ -182,15 +182,9 @@ int WriteLikeInstaller(const char* path, const unsigned char* data, unsigned siz
   return 0;
 }
 
-// One record: the subkey of the installed key, its default value "".
+// One record: the subkey of the installed key, its default value "". install.exe
+// too keeps the installed key open from its first record on.
 int Record(HKEY installed, const char* record) {
-  if (InstallerStyle) {
-    HKEY key;
-    if (RegCreateKeyA(HKEY_CLASSES_ROOT, kInstalledKey, &key) != ERROR_SUCCESS) return Fail("the installed key");
-    RegSetValueA(key, record, REG_SZ, "", 0);
-    RegCloseKey(key);
-    return 0;
-  }
   return RegSetValueA(installed, record, REG_SZ, "", 0) == ERROR_SUCCESS ? 0 : Fail(record);
 }
 
@@ -552,6 +546,32 @@ int Probe() {
   RegCloseKey(probe);
   RegDeleteTreeA(HKEY_CLASSES_ROOT, "LumivoraProbe");
   RegDeleteKeyA(HKEY_CLASSES_ROOT, "LumivoraProbe");
+
+  // lmvr.opt written in place, and the installer's way: under a passing name (a
+  // leftover of that name deleted first), then renamed. A hundred of each, under
+  // names of their own.
+  const unsigned kOptionFiles = 100;
+  QueryPerformanceCounter(&t);
+  for (unsigned i = 0; i < kOptionFiles; ++i) {
+    char path[MAX_PATH];
+    std::snprintf(path, sizeof path, "%s\\in-place%u.opt", root, i);
+    HFILE file = OpenFile(path, &of, OF_CREATE | OF_SHARE_DENY_NONE | OF_READWRITE);
+    _hwrite(file, kOptions, kOptionsSize);
+    _lclose(file);
+  }
+  Report("lmvr.opt written in place", kOptionFiles, t);
+  QueryPerformanceCounter(&t);
+  for (unsigned i = 0; i < kOptionFiles; ++i) {
+    char path[MAX_PATH], fresh[MAX_PATH];
+    std::snprintf(path, sizeof path, "%s\\renamed%u.opt", root, i);
+    std::snprintf(fresh, sizeof fresh, "%s\\renamed%u.new", root, i);
+    DeleteFileA(fresh);
+    HFILE file = OpenFile(fresh, &of, OF_CREATE | OF_SHARE_DENY_NONE | OF_READWRITE);
+    _hwrite(file, kOptions, kOptionsSize);
+    _lclose(file);
+    if (!MoveFileA(fresh, path)) return Fail("renaming the options file");
+  }
+  Report("lmvr.opt written as lmvr.new, then renamed", kOptionFiles, t);
 
   QueryPerformanceCounter(&t);
   for (unsigned i = 0; i < 2000; ++i) GetTickCount();

@@ -5,10 +5,11 @@ install.exe and by NSIS with zlib, on a RAM disk, under Wine.
     scale.py --build-dir build/bench-win32 --work-dir build/bench-work [--rounds 3]
 
 bench/run --scale calls it after its own build (it takes the main program, lmvr.opt,
-lmvrpack and the floor's reset from there). For each size it writes the product
-(bench/make_product.py --files --megabytes), builds install.exe around it in
-build/bench-scale/win32 (configured again for every size, so the payload is packed
-again) and the NSIS installer beside it, all below build/bench-scale/SIZE. Then one
+lmvrpack, the stub and the floor's reset from there). For each size it writes the
+product (bench/make_product.py --files --megabytes), kept while its generator stays
+the same, and builds the installers for it below build/bench-scale/SIZE, as a vendor
+would and timed: install.exe with `lmvrpack build` around install-stub.exe, and NSIS
+with zlib and with LZMA (makensis). Then one
 prefix on /dev/shm serves every installation: a warm-up of each installer, checked
 file by file and record by record, and then ROUNDS rounds in which every installer
 runs once, in an order that turns by one each round, so that the machine's other
@@ -20,12 +21,14 @@ process's VmHWM in /proc, read every 10 ms until it ends, is the installer's own
 peak, Wine's mappings included. The run prints seconds, seconds per MB (10^6 bytes
 of file data) and milliseconds per file at each size, and judges install.exe: its
 per-MB time at the largest size within 1.2 times that at the middle one, and its
-peak memory at the largest size within 2 MB of that at the smallest. Exit status 0
+peak memory at the largest size within 2 MB of that at the smallest. Before that it
+prints the vendor's side: each tool's time and the size of what it wrote. Exit status 0
 whatever the figures say; 1 when an installer did not do its job.
 """
 
 import argparse
 import hashlib
+import os
 import shutil
 import statistics
 import subprocess
@@ -51,6 +54,17 @@ def digest(*parts):
         h.update(part if isinstance(part, bytes) else str(part).encode())
         h.update(b"\0")
     return h.hexdigest()
+
+
+def timed_tool(command, cwd, output):
+    """(wall seconds, CPU seconds of the tool and its children, bytes written) of one run."""
+    before = os.times()
+    start = time.perf_counter()
+    subprocess.run(command, cwd=cwd, check=True, stdout=subprocess.DEVNULL)
+    wall = time.perf_counter() - start
+    after = os.times()
+    cpu = (after.children_user - before.children_user) + (after.children_system - before.children_system)
+    return wall, cpu, Path(output).stat().st_size
 
 
 def tree_size(root):
@@ -83,26 +97,24 @@ class Size:
             stamp.write_text(key)
         self.file_count, self.bytes = tree_size(self.product)
 
-        print(f"scale: install.exe for {self.label}", flush=True)
-        build = REPO / "build/bench-scale/win32"
-        subprocess.run(["cmake", "--preset", "win32", "-B", str(build),
-                        f"-DLMVR_PACK_TOOL={REPO}/build/bench-host/tools/lmvrpack/lmvrpack",
-                        f"-DLMVR_PRODUCT_DIR={self.product}", "-DLMVR_PRODUCT_MAIN=LUMIVORA.EXE"],
-                       cwd=REPO, check=True, stdout=subprocess.DEVNULL)
-        subprocess.run(["cmake", "--build", str(build), "-j2", "--target", "installer"], cwd=REPO, check=True,
-                       stdout=subprocess.DEVNULL)
-        shutil.copy(build / "install.exe", self.dir / "install.exe")
-
-        nsis_key = digest(key, (REPO / "bench/nsis_script.py").read_bytes(), (work / "lmvr.opt").read_bytes())
-        nsis_stamp = self.dir / "nsis.stamp"
-        if not nsis_stamp.exists() or nsis_stamp.read_text() != nsis_key:
-            print(f"scale: NSIS zlib for {self.label}", flush=True)
-            nsis_stamp.unlink(missing_ok=True)
+        # The vendor's side: lmvrpack build around the stub, and makensis with zlib
+        # and with LZMA for the same product, each timed (wall clock, and the CPU time
+        # of the tool and its children) with the size of what it writes.
+        self.built = {}
+        stub = REPO / "build/bench-win32/install-stub.exe"
+        self.built["lmvrpack build"] = timed_tool(
+            [str(REPO / "build/bench-host/tools/lmvrpack/lmvrpack"), "build", str(self.product), "--main", "LUMIVORA.EXE",
+             "--stub", str(stub), "-o", str(self.dir / "install.exe")], self.dir, self.dir / "install.exe")
+        for compressor in ("zlib", "lzma"):
+            exe = f"nsis-{compressor}.exe"
             subprocess.run([sys.executable, str(REPO / "bench/nsis_script.py"), str(self.product),
-                            "--main", "LUMIVORA.EXE", "--compressor", "zlib", "--exe", "nsis-zlib.exe",
-                            "--options-file", str(work / "lmvr.opt"), "-o", str(self.dir / "nsis-zlib.nsi")], check=True)
-            subprocess.run(["makensis", "-V1", "nsis-zlib.nsi"], cwd=self.dir, check=True)
-            nsis_stamp.write_text(nsis_key)
+                            "--main", "LUMIVORA.EXE", "--compressor", compressor, "--exe", exe,
+                            "--options-file", str(work / "lmvr.opt"), "-o", str(self.dir / f"nsis-{compressor}.nsi")],
+                           check=True)
+            self.built[f"makensis {compressor}"] = timed_tool(["makensis", "-V1", f"nsis-{compressor}.nsi"], self.dir,
+                                                              self.dir / exe)
+        print(f"scale: {self.label} built: " + "; ".join(f"{tool} {t:.1f} s" for tool, (t, _, _) in self.built.items()),
+              flush=True)
 
     def installers_bytes(self):
         return sum((self.dir / program).stat().st_size for _, program, _ in PEERS)
@@ -167,6 +179,17 @@ class ScaleBench(Bench):
         self.reset()
         print("load after: ", uptime(), flush=True)
         return results
+
+
+def report_vendor_side(sizes):
+    print("\nThe vendor's side: building the installer for the product (wall clock, CPU time of the tool, "
+          "size of what it writes):")
+    print(f"  {'size':7s} {'files':>6s} {'MB':>7s}  {'tool':15s} {'s':>7s} {'CPU s':>7s} {'MB out':>8s} {'% of files':>10s}")
+    for size in sizes:
+        mb = size.bytes / 1e6
+        for tool, (wall, cpu, written) in size.built.items():
+            print(f"  {size.label:7s} {size.file_count:6d} {mb:7.1f}  {tool:15s} {wall:7.2f} {cpu:7.2f} "
+                  f"{written / 1e6:8.2f} {100 * written / size.bytes:10.1f}")
 
 
 def report(sizes, results, rounds):
@@ -241,6 +264,7 @@ def main():
     results = run_stopped(bench, lambda: bench.run_sizes(args.rounds), "scale")
     if results is None:
         return 1
+    report_vendor_side(sizes)
     report(sizes, results, args.rounds)
     return 0
 

@@ -18,6 +18,12 @@ it under the work directory instead.
 Prints the medians, the ratios of every round, a profile of where the time goes and
 the load of the machine. Exit status 0 whatever the figures say; 1 when an installer
 did not do its job.
+
+With --check, one round of everything and no figure: every program runs once, as the
+warm-up, and what it left is checked as far as its work goes (the files with their
+bytes, the records, lmvr.opt, the class, the associations and the uninstall entry,
+the Start Menu group); the probe runs once too. Prints one line per program and
+"bench: N passed, N failed"; exit status 1 when one failed.
 """
 
 import argparse
@@ -32,7 +38,7 @@ from pathlib import Path
 
 REPO = Path(__file__).resolve().parent.parent
 sys.path.insert(0, str(REPO / "tests" / "e2e"))
-from wine_session import EXTENSIONS, Screen, WinePrefix  # noqa: E402
+from wine_session import EXTENSIONS, UNINSTALL_KEY, Screen, WinePrefix  # noqa: E402
 
 MEDIA = r"C:\media"
 TARGET = r"C:\Program Files\Lumivora"
@@ -52,8 +58,13 @@ FLOOR_STAGES = [
     ("floor 6 installer", ["6", "installer"]),
     ("floor 6 installer dialogs", ["6", "installer", "dialogs"]),
 ]
-WHOLE_JOB = ("install.exe", "NSIS zlib", "NSIS lzma", "floor 6", "floor 6 installer",
+WHOLE_JOB = ("install.exe", "install-halting.exe", "NSIS zlib", "NSIS lzma", "floor 6", "floor 6 installer",
              "floor 6 installer dialogs")
+
+
+def stage_of(name):
+    """How far a program's work goes, in the floor's stages: 6 for a whole job."""
+    return 6 if name in WHOLE_JOB else int(name.split()[1])
 
 
 def uptime():
@@ -66,8 +77,10 @@ class Bench:
         self.build = Path(args.build_dir).resolve()
         self.work = Path(args.work_dir).resolve()
         self.product = self.work / "product"
-        self.peers = [("install.exe", "install.exe", []), ("NSIS zlib", "nsis-zlib.exe", ["/S"]),
-                      ("NSIS lzma", "nsis-lzma.exe", ["/S"])]
+        # install-halting.exe is install.exe with the places of halt armed and none
+        # asked for: what they cost where they are compiled in.
+        self.peers = [("install.exe", "install.exe", []), ("install-halting.exe", "install-halting.exe", []),
+                      ("NSIS zlib", "nsis-zlib.exe", ["/S"]), ("NSIS lzma", "nsis-lzma.exe", ["/S"])]
         self.peers += [(name, "floor.exe", stage) for name, stage in FLOOR_STAGES]
         self.screen = None
         self.prefix = None
@@ -97,11 +110,13 @@ class Bench:
         media.mkdir(exist_ok=True)
         shutil.copy(self.build / "install.exe", media)
         (media / "lmvropt.ini").write_bytes(b"sSilent=1\r\n")
-        for name in ("nsis-zlib.exe", "nsis-lzma.exe", "floor.exe"):
+        for name in ("install-halting.exe", "nsis-zlib.exe", "nsis-lzma.exe", "floor.exe"):
             if (self.work / name).exists():
                 shutil.copy(self.work / name, media)
         self.prefix.start_server()
         driver = self.build / "tests" / "window_driver.exe"
+        # The checks read every key they look at through window_driver, in one process.
+        self.prefix.driver = driver
         self.holder = self.prefix.start(driver, "hold")
         status, _, _ = self.prefix.run(driver, "progman", 30000)
         if status != 0:
@@ -185,24 +200,44 @@ class Bench:
             raise RuntimeError(f"{program} {' '.join(args)} ended with status {status}")
         return elapsed
 
-    def check_installation(self, name):
-        """The files, their bytes and one record per file: what every whole job leaves."""
+    def check_installation(self, name, stage=6):
+        """What a program's work up to STAGE leaves: from stage 2 the files with their
+        bytes, from 3 one record per file (and DEF.LMV, the program's own), from 4
+        lmvr.opt and its record, the class, the ten associations and the uninstall
+        entry, from 5 the Start Menu group. Below stage 2 no install directory."""
         problems = []
         target = self.prefix.unix_path(TARGET)
-        for path in sorted(self.product.rglob("*")):
-            if path.is_file():
-                relative = path.relative_to(self.product)
-                installed = target / relative
-                if not installed.is_file() or installed.read_bytes() != path.read_bytes():
-                    problems.append(f"{relative} missing or different")
-        key = "HKEY_CLASSES_ROOT\\Lumivora\\installed"
-        records = [k for k in self.prefix.reg_query(key) if k.startswith(key + "\\")]
-        files = sum(1 for p in self.product.rglob("*") if p.is_file())
-        # Every file, lmvr.opt and the program's own DEF.LMV.
-        if len(records) != files + 2:
-            problems.append(f"{len(records)} records for {files} files")
-        if self.prefix.default_value("HKEY_CLASSES_ROOT\\.gif") != "Lumivora":
-            problems.append(".gif not associated")
+        files = [p.relative_to(self.product) for p in sorted(self.product.rglob("*")) if p.is_file()]
+        if stage < 2 and target.exists():
+            problems.append("an install directory, where none was to be written")
+        for relative in files if stage >= 2 else []:
+            installed = target / relative
+            if not installed.is_file() or installed.read_bytes() != (self.product / relative).read_bytes():
+                problems.append(f"{relative} missing or different")
+        if stage >= 3:
+            key = "HKEY_CLASSES_ROOT\\Lumivora\\installed"
+            records = {k[len(key) + 1:].lower() for k in self.prefix.reg_query(key)
+                       if k.lower().startswith(key.lower() + "\\")}
+            wanted = {"$".join(relative.parts).lower() for relative in files} | {"def.lmv"}
+            if stage >= 4:
+                wanted.add("lmvr.opt")
+            missing = sorted(wanted - records)
+            if missing:
+                problems.append(f"{len(missing)} of {len(wanted)} records missing ({', '.join(missing[:3])} ...)")
+        if stage >= 4:
+            if not (target / "lmvr.opt").is_file():
+                problems.append("no lmvr.opt")
+            if self.prefix.default_value("HKEY_CLASSES_ROOT\\Lumivora") != "Lumivora":
+                problems.append("no file class")
+            for ext in EXTENSIONS:
+                if self.prefix.default_value("HKEY_CLASSES_ROOT\\" + ext) != "Lumivora":
+                    problems.append(ext + " not associated")
+            if "UninstallString" not in self.prefix.reg_query(UNINSTALL_KEY).get(UNINSTALL_KEY, {}):
+                problems.append("no uninstall entry")
+        if stage >= 5:
+            group = self.prefix.start_menu_group(GROUP)
+            if group is None or not (group / "Lumivora.lnk").is_file():
+                problems.append("no Start Menu group with the program's item")
         if problems:
             raise RuntimeError(f"{name} did not do its job: " + "; ".join(problems[:5]))
 
@@ -213,8 +248,7 @@ class Bench:
         for name, program, args in self.peers:  # warm-up, and a check of the result
             self.reset()
             self.timed(program, args)
-            if name in WHOLE_JOB:
-                self.check_installation(name)
+            self.check_installation(name, stage_of(name))
         times = {name: [] for name in names}
         for round_index in range(self.args.rounds):
             shift = round_index % len(self.peers)
@@ -240,6 +274,31 @@ class Bench:
         return result
 
 
+    def check(self):
+        """One round of everything, each program's work checked: the number of
+        programs that passed and that failed."""
+        passed = failed = 0
+        for name, program, args in self.peers:
+            try:
+                self.reset()
+                self.timed(program, args)
+                self.check_installation(name, stage_of(name))
+                print(f"check: {name} ok", flush=True)
+                passed += 1
+            except RuntimeError as error:
+                print(f"check: {name} FAILED: {error}", flush=True)
+                failed += 1
+        try:
+            self.reset()
+            self.probe()
+            print("check: floor.exe probe ok")
+            passed += 1
+        except RuntimeError as error:
+            print(f"check: floor.exe probe FAILED: {error}")
+            failed += 1
+        return passed, failed
+
+
 def run_stopped(bench, work, name):
     """Starts the bench, does its work and stops it whatever happens: the work's
     result, or None after a failure, which is printed."""
@@ -260,7 +319,8 @@ def median(values):
 def report(times, probes, rounds):
     m = {name: median(values) for name, values in times.items()}
     print(f"\nMedians of {rounds} alternating rounds (seconds, wall clock of `wine PROGRAM`):")
-    for name in ("install.exe", "NSIS zlib", "NSIS lzma", "floor 6 installer dialogs", "floor 6", "floor 5"):
+    for name in ("install.exe", "install-halting.exe", "NSIS zlib", "NSIS lzma", "floor 6 installer dialogs",
+                 "floor 6", "floor 5"):
         if name in m:
             print(f"  {name:28s} {m[name]:.3f}")
 
@@ -286,7 +346,7 @@ def report(times, probes, rounds):
     # that work, so the zlib ratio is shown with and without it, not judged.
     prescribed = (m["floor 6 installer dialogs"] - m["floor 6"]) + (m["floor 5"] - m["floor 4"])
     print(f"  median install.exe / NSIS zlib: {median(ratio_zlib):.2f} (no target); the prescribed work "
-          f"(file calls, key per record, dialogs and copy timer, Program Manager group) costs "
+          f"(file calls, dialogs and copy timer, Program Manager group) costs "
           f"{prescribed * 1000:.0f} ms by the medians; without it "
           f"{(m['install.exe'] - prescribed) / m['NSIS zlib']:.2f}")
 
@@ -300,7 +360,7 @@ def report(times, probes, rounds):
         ("495 files: one WriteFile each", step("floor 2", "floor 1")),
         ("495 files: DeleteFileA, OpenFile, 2,048-byte _hwrite", step("floor 2 installer", "floor 1")),
         ("497 records through one open key", step("floor 3", "floor 2")),
-        ("497 records, the key opened per record", step("floor 3 installer", "floor 2 installer")),
+        ("497 records, after the installer's file calls", step("floor 3 installer", "floor 2 installer")),
         ("lmvr.opt, class, 10 associations, uninstall entry", step("floor 4", "floor 3")),
         ("Program Manager group (DDE)", step("floor 5", "floor 4")),
         ("start the installed program", step("floor 6", "floor 5")),
@@ -313,10 +373,21 @@ def report(times, probes, rounds):
     print(f"  {'whole job, lean floor':55s} {m['floor 6'] * 1000:7.0f} ms")
 
     print("\nSingle operations timed inside one process (floor.exe probe, median of 3 runs):")
+    each = {}
     for name in probes[0]:
         count = probes[0][name][0]
         ms = median([p[name][1] for p in probes if name in p])
-        print(f"  {name:58s} {count:5d}x {ms:7.1f} ms  ({1000.0 * ms / max(count, 1):6.1f} us each)")
+        each[name] = ms / max(count, 1)
+        print(f"  {name:58s} {count:5d}x {ms:7.1f} ms  ({1000.0 * each[name]:6.1f} us each)")
+
+    print("\nWhat the installation's safeguards cost:")
+    renamed = each["lmvr.opt written as lmvr.new, then renamed"] - each["lmvr.opt written in place"]
+    print(f"  lmvr.opt under a passing name, then renamed: {1000.0 * renamed:+.0f} us per installation "
+          "(probe: one file each way)")
+    halting = ratios("install-halting.exe", "install.exe")
+    print(f"  install-halting.exe / install.exe, the halt places armed and none asked for: median "
+          f"{median(halting):.3f} per round, {1000 * (m['install-halting.exe'] - m['install.exe']):+.0f} ms "
+          "by the medians (in install.exe each place is the test of a null pointer)")
 
 
 def main():
@@ -325,8 +396,14 @@ def main():
     parser.add_argument("--work-dir", required=True)
     parser.add_argument("--rounds", type=int, default=15)
     parser.add_argument("--disk", action="store_true", help="the prefix on the real disk instead of a RAM disk")
+    parser.add_argument("--check", action="store_true", help="one round of everything, checked; no figure")
     args = parser.parse_args()
     bench = Bench(args)
+    if args.check:
+        result = run_stopped(bench, bench.check, "check")
+        passed, failed = result if result is not None else (0, 1)
+        print(f"bench: {passed} passed, {failed} failed")
+        return 1 if failed else 0
     result = run_stopped(bench, bench.run, "speed")
     if result is None:
         return 1

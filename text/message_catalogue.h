@@ -45,6 +45,7 @@ const char* LookupMessage(const char* key);
 void LoadMessageTables();
 
 // A message box with no owner: text LookupMessage(key), caption "Error", OK button.
+// Its text is logged; with "sNoBoxes" (NoErrorBoxes) the box is not shown.
 void ShowErrorBox(const char* key);
 // The same box for a text the caller has already formatted.
 void ShowErrorText(const char* text);

@@ -13,12 +13,11 @@ from pathlib import Path
 
 sys.path.insert(0, str(Path(__file__).resolve().parent))
 import e2e_install  # noqa: E402
-from e2e_install import DESTINATION, IDCANCEL, IDOK, LICENCE, Faults, find_payload  # noqa: E402
+from e2e_install import CORRUPTED, DESTINATION, IDCANCEL, IDOK, LICENCE, Faults, find_payload  # noqa: E402
 from e2e_languages import LANGUAGES, read_po  # noqa: E402
 
 KIT_FILES = ["README.txt", "install-stub.exe", "languages", "lmvrpack", "lmvrpack.exe"]
 KIT_LANGUAGES = sorted(["README.md", "lumivora.pot", *LANGUAGES.values()])
-CORRUPTED = "Corrupted data. Installation aborted."
 
 
 def run(command, **kwargs):

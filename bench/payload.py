@@ -1,0 +1,34 @@
+#!/usr/bin/env python3
+"""Writes the payload of a built installer (resource 512/301, the bytes lmvrpack
+build put into the stub) to a file, so that the floor program carries the very
+payload install.exe carries.
+
+    payload.py build/bench-win32/install.exe build/bench-work/payload.bin
+"""
+
+import sys
+from pathlib import Path
+
+sys.path.insert(0, str(Path(__file__).resolve().parent.parent / "tests" / "e2e"))
+from e2e_install import find_payload  # noqa: E402
+
+
+def main():
+    if len(sys.argv) != 3:
+        print(__doc__.strip(), file=sys.stderr)
+        return 2
+    image = Path(sys.argv[1]).read_bytes()
+    try:
+        offset, size, _ = find_payload(image)
+    except ValueError as error:
+        print(f"payload: {sys.argv[1]}: {error}", file=sys.stderr)
+        return 2
+    out = Path(sys.argv[2])
+    # Rewritten only when the bytes changed, so that the floor is linked again only then.
+    if not out.exists() or out.read_bytes() != image[offset:offset + size]:
+        out.write_bytes(image[offset:offset + size])
+    return 0
+
+
+if __name__ == "__main__":
+    sys.exit(main())
