@@ -130,3 +130,57 @@ TEST(LmvrpackLanguages, EachBadFileIsRefusedWithItsLineAndEachGapLeftToEnglishIs
     }
   }
 }
+
+TEST(LmvrpackLanguages, GermanBecomesTable401AndFiveVariantsThatListAndVerifyReadBack) {
+  LanguagePack pack = Pack(ReadSource("languages/de.po"));
+  ASSERT_EQ(Shown(pack.refusals), "");
+  std::vector<uint32_t> ids;
+  for (const pe::Resource& r : pack.resources) ids.push_back(r.type * 1000 + r.id);
+  EXPECT_EQ(ids, std::vector<uint32_t>({10401, 5201, 5211, 5221, 5231, 5241}));
+  const std::vector<uint8_t>& table = pack.resources[0].data;
+  EXPECT_EQ(std::vector<uint8_t>(table.begin(), table.begin() + 13),
+            std::vector<uint8_t>({1, 0, 49, 0, 'G', 'l', 'i', 'c', 'e', 'n', 's', 'e', 0}));
+  EXPECT_EQ(std::string(table.end() - 10, table.end()), std::string(" werden.\0\0", 10))
+      << "the last text, its NUL, and the NUL where a next entry's letter would stand";
+  DialogTemplate association;
+  std::string error;
+  ASSERT_TRUE(ReadDialogTemplate(pack.resources[5].data, &association, &error)) << error;
+  EXPECT_EQ(FrameText(association.frame), "10, 30, 205, 132");
+  EXPECT_EQ(FrameText(association.controls[18].frame), "100, 108, 45, 14");
+  EXPECT_EQ(association.controls[18].text.name, u"\u00DCberspringen");
+  EXPECT_EQ(association.caption, u"Lumivora-Installation");
+
+  // A vendor's licences: the German one in table 401, the English one in table 400.
+  std::vector<FileProblem> problems;
+  Licence german = ReadLicence("lizenz.txt", 'G', "Erster Absatz.\n\nZweiter\nAbsatz.\n\n\nDritter.\n\nVierter.\n", &problems);
+  Licence english = ReadLicence("licence.txt", 'E', "\xEF\xBB\xBFOne paragraph only.\r\n", &problems);
+  EXPECT_EQ(Shown(problems), "");
+  EXPECT_EQ(german.blocks[0] + "|" + german.blocks[1] + "|" + german.blocks[2],
+            "Erster Absatz.\r\n\r\n|Zweiter\r\nAbsatz.\r\n\r\n\r\n|Dritter.\r\n\r\nVierter.");
+  LanguageFile file = ReadLanguageFile("de.po", ReadSource("languages/de.po"), &problems);
+  LanguagePack licensed = PackLanguages({file}, {german, english}, Bases());
+  ASSERT_EQ(Shown(licensed.refusals), "");
+  std::string table401(licensed.resources[0].data.begin(), licensed.resources[0].data.end());
+  EXPECT_NE(table401.find(std::string("Glicense\0Erster Absatz.\r\n\r\n\0Glicense2\0Zweiter", 38)), std::string::npos);
+  const pe::Resource& table400 = licensed.resources.back();
+  EXPECT_EQ(table400.id, 400u);
+  EXPECT_EQ(std::string(table400.data.begin(), table400.data.end()),
+            std::string("\0\0\0\0Elicense\0One paragraph only.\0Elicense2\0\0Elicense3\0\0\0", 56));
+
+  // Read back as list and verify show them; a damaged table is found.
+  std::vector<pe::Resource> resources = licensed.resources;
+  for (const auto& [id, dialog] : Bases()) {
+    resources.push_back(pe::Resource());
+    resources.back().type = 5, resources.back().id = id, resources.back().data = WriteDialogTemplate(dialog);
+  }
+  CarriedLanguages carried = DescribeLanguages(resources);
+  EXPECT_EQ(carried.lines, std::vector<std::string>({"E English: built in, and table 400 (3 messages)",
+                                                     "G German: table 401 (14 messages, chosen for country 49), "
+                                                     "variants 201 211 221 231 241"}));
+  EXPECT_EQ(carried.problems, std::vector<std::string>());
+  resources[0].data[4] = 'F';
+  resources[6].data.pop_back();
+  EXPECT_EQ(DescribeLanguages(resources).problems,
+            std::vector<std::string>({"table 400: it does not end with a zero byte",
+                                      "table 401: an entry begins with F, not with G"}));
+}
