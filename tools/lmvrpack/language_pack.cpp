@@ -511,7 +511,9 @@ CarriedLanguages DescribeLanguages(const std::vector<pe::Resource>& resources) {
       std::string id = std::to_string(kMessageTableBase + index);
       for (const std::string& problem : ReadTable(table->data, index, &count)) out.problems.push_back("table " + id + ": " + problem);
       line += (index == 0 ? ", and table " : ": table ") + id + " (" + std::to_string(count) + " messages" +
-              (index == 0 ? "" : ", chosen for " + ChoiceRuleText((ChoiceRule)table->data[0], (uint16_t)(table->data[2] | table->data[3] << 8))) +
+              (index == 0 || table->data[0] == kNeverChosen
+                   ? ""
+                   : ", chosen for " + ChoiceRuleText((ChoiceRule)table->data[0], (uint16_t)(table->data[2] | table->data[3] << 8))) +
               ")";
     }
     std::string variants;
