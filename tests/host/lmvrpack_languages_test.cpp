@@ -162,6 +162,11 @@ TEST(LmvrpackLanguages, GermanBecomesTable401AndFiveVariantsThatListAndVerifyRea
   ASSERT_EQ(Shown(licensed.refusals), "");
   std::string table401(licensed.resources[0].data.begin(), licensed.resources[0].data.end());
   EXPECT_NE(table401.find(std::string("Glicense\0Erster Absatz.\r\n\r\n\0Glicense2\0Zweiter", 38)), std::string::npos);
+  english.letter = 'G';
+  std::vector<uint8_t> short401 = PackLanguages({file}, {english}, Bases()).resources[0].data;
+  EXPECT_NE(std::string(short401.begin(), short401.end()).find(std::string("only.\0Glicense2\0\0Glicense3\0\0G", 29)),
+            std::string::npos) << "blocks a licence leaves empty are written empty, not left to English";
+  english.letter = 'E';
   const pe::Resource& table400 = licensed.resources.back();
   EXPECT_EQ(table400.id, 400u);
   EXPECT_EQ(std::string(table400.data.begin(), table400.data.end()),

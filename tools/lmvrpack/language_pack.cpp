@@ -247,9 +247,9 @@ void PackFile(const LanguageFile& file, const Licence* licence, const std::map<i
       Variant* v = found != variants.end() && !rest.empty() && indexOk ? &found->second : nullptr;
       DialogControl* c = v != nullptr && index >= 1 && (size_t)index <= v->dialog.controls.size()
                              ? &v->dialog.controls[index - 1] : nullptr;
-      bool valid = v != nullptr && (rest == "caption" ? !v->dialog.caption.empty()
-                                    : rest == "frame" ? true
-                                                      : c != nullptr && (isFrame || HasText(*c)));
+      bool valid = rest == "caption" ? v != nullptr && !v->dialog.caption.empty()
+                   : rest == "frame" ? v != nullptr
+                                     : c != nullptr && (isFrame || HasText(*c));
       if (!valid) {
         refuse(t.line, "\"" + t.key + "\" is no key of the English table, nor a caption, control text or frame of "
                        "the templates 200, 210, 220, 230 and 240");
@@ -306,7 +306,9 @@ void PackFile(const LanguageFile& file, const Licence* licence, const std::map<i
       licenceLength += translated.empty() ? text.size() : translated.size();
       if (m != messages.end() && licenceLine == 0) licenceLine = m->second->textLine;
     }
-    if (!translated.empty()) entries.push_back({key, translated});
+    // A vendor's licence may leave a block empty: it is written empty all the same,
+    // or the installer would show the English block in its place.
+    if (!translated.empty() || (block >= 0 && licence != nullptr)) entries.push_back({key, translated});
   }
   if (licence != nullptr) CheckLicenceLength(licence->path, 0, licenceLength, &pack->refusals);
   else CheckLicenceLength(file.path, licenceLine, licenceLength, &pack->refusals);
