@@ -8,9 +8,11 @@
 #include <algorithm>
 #include <filesystem>
 #include <fstream>
+#include <map>
 #include <sstream>
 
 #include "tools/lmvrpack/command_line.h"
+#include "tools/lmvrpack/dialog_template.h"
 #include "tools/lmvrpack/installer_image.h"
 #include "tools/pe_image/pe_image.h"
 #include "tools/pe_image/resource_section.h"
@@ -380,5 +382,68 @@ TEST_P(LmvrpackBuild, TheCommandWritesThePackedPayloadIntoTheStubOrNothing) {
   EXPECT_NE(err.find("no installer stub given (--stub)"), std::string::npos) << err;
   EXPECT_FALSE(fs::exists(installer));
   EXPECT_FALSE(fs::exists(installer + ".part"));
+  fs::remove_all(root);
+}
+
+TEST_P(LmvrpackBuild, TheCommandPacksLanguagesAndLicencesOrRefusesThemAndWritesNothing) {
+  fs::path root = fs::temp_directory_path() / ("lmvrpack-languages-" + std::to_string(getpid()) + GetParam().name);
+  fs::remove_all(root);
+  fs::create_directories(root / "product");
+  std::ofstream(root / "product" / "MAIN.EXE", std::ios::binary) << "MZ main program";
+  // The stub carries the installer's five base templates.
+  std::ifstream script(std::string(LMVR_SOURCE_DIR) + "/resources/dialogs.rc");
+  std::map<int, lmvrpack::DialogTemplate> bases;
+  std::string error;
+  ASSERT_TRUE(lmvrpack::ReadDialogScript(std::string(std::istreambuf_iterator<char>(script), {}), &bases, &error));
+  std::vector<pe::Resource> resources = StubResources();
+  resources.erase(std::remove_if(resources.begin(), resources.end(), [](const pe::Resource& r) { return r.id == 200; }),
+                  resources.end());
+  for (const auto& [id, dialog] : bases) {
+    std::vector<uint8_t> bytes = lmvrpack::WriteDialogTemplate(dialog);
+    resources.push_back(MakeResource(5, id, std::string(bytes.begin(), bytes.end())));
+  }
+  std::vector<uint8_t> stubBytes = MakeStub(GetParam(), resources);
+  std::ofstream(root / "stub.exe", std::ios::binary).write((const char*)stubBytes.data(), (std::streamsize)stubBytes.size());
+  std::ofstream(root / "licence.txt", std::ios::binary) << "Our own terms.\n\nNothing else.\n";
+  std::string german = std::string(LMVR_SOURCE_DIR) + "/languages/de.po";
+  std::string installer = (root / "install.exe").string();
+  auto run = [&](std::vector<std::string> more, std::string* out) {
+    std::vector<std::string> arguments = {"build", (root / "product").string(), "--main", "MAIN.EXE", "--stub",
+                                          (root / "stub.exe").string(), "-o", installer};
+    arguments.insert(arguments.end(), more.begin(), more.end());
+    std::ostringstream printed, errors;
+    int status = lmvrpack::RunCommandLine(arguments, printed, errors);
+    *out = printed.str() + errors.str();
+    return status;
+  };
+  std::string out;
+  ASSERT_EQ(run({"--language", german, "--licence", "E=" + (root / "licence.txt").string(), "--quiet"}, &out), 0) << out;
+  std::vector<uint8_t> first, again;
+  ASSERT_TRUE(pe::ReadFile(installer, &first));
+  std::ostringstream listed, errors;
+  EXPECT_EQ(lmvrpack::RunCommandLine({"list", installer}, listed, errors), 0) << errors.str();
+  EXPECT_NE(listed.str().find("languages     E English: built in, and table 400 (3 messages)\n"
+                              "              G German: table 401 (14 messages, chosen for country 49), variants 201 "
+                              "211 221 231 241\n"),
+            std::string::npos)
+      << listed.str();
+  ASSERT_EQ(run({"--language", german, "--licence", "E=" + (root / "licence.txt").string(), "--quiet"}, &out), 0) << out;
+  ASSERT_TRUE(pe::ReadFile(installer, &again));
+  EXPECT_EQ(first, again);
+
+  // One bad file among good ones: its file and line are named, and nothing is written.
+  fs::remove(installer);
+  fs::create_directories(root / "languages");
+  std::ifstream in(german, std::ios::binary);
+  std::string text(std::istreambuf_iterator<char>(in), {});
+  text.replace(text.find("belegen %ld KB"), 14, "belegen %s KB");
+  std::ofstream(root / "languages" / "de.po", std::ios::binary) << text;
+  EXPECT_EQ(run({"--language", (root / "languages").string()}, &out), 1);
+  EXPECT_NE(out.find("de.po:280: the placeholders of \"occupy\" are %s; the English text has %ld"), std::string::npos)
+      << out;
+  EXPECT_NE(out.find("the languages refused, no installer written"), std::string::npos) << out;
+  EXPECT_EQ(run({"--licence", "G=" + (root / "licence.txt").string()}, &out), 1);
+  EXPECT_NE(out.find("--licence G=: no language file for that letter is given"), std::string::npos) << out;
+  EXPECT_FALSE(fs::exists(installer));
   fs::remove_all(root);
 }

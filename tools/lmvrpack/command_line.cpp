@@ -100,18 +100,20 @@ const char kListHelp[] =
     "does; exit status 0 only when all is well.\n";
 
 const char kCheckHelp[] =
-    "usage: lmvrpack check --stub STUB [--licence LETTER=FILE]... FILE|FOLDER...\n"
+    "usage: lmvrpack check (--stub STUB | --dialogs SCRIPT) [--licence LETTER=FILE]... FILE|FOLDER...\n"
     "\n"
     "Checks language files (a folder: every *.po in it) against the English texts and\n"
-    "the dialog templates of STUB, as build --language does, and writes nothing. Prints\n"
+    "the dialog templates of STUB (or of the resource script resources/dialogs.rc), as\n"
+    "build --language does, and writes nothing. Prints\n"
     "every refusal with its file and line, and what is left to English; exit status 0\n"
     "when no file is refused.\n";
 
 const char kTemplateHelp[] =
-    "usage: lmvrpack template --stub STUB -o FILE\n"
+    "usage: lmvrpack template (--stub STUB | --dialogs SCRIPT) -o FILE\n"
     "\n"
     "Writes the template for new translations (lumivora.pot): every English message,\n"
-    "dialog caption and control text of STUB, each with its key and the room it has.\n";
+    "dialog caption and control text of STUB (or of resources/dialogs.rc), each with its\n"
+    "key and the room it has.\n";
 
 const char kVerifyHelp[] =
     "usage: lmvrpack verify FILE\n"
@@ -162,17 +164,11 @@ void PrintProblems(std::ostream& err, const std::vector<FileProblem>& problems, 
 }
 
 // The languages of a build: every file a --language names (a folder: each *.po in
-// it, in name order) read and checked with the --licence texts against the stub's
-// base templates. The inputs read are added to `inputs` for the dependency file.
+// it, in name order) read and checked with the --licence texts against the base
+// templates. The inputs read are added to `inputs` for the dependency file.
 LanguagePack ReadLanguages(const std::vector<std::string>& given, const std::vector<std::string>& licenceArguments,
-                           const std::vector<pe::Resource>& stubResources, std::vector<std::string>* inputs) {
+                           const std::map<int, DialogTemplate>& bases, std::vector<std::string>* inputs) {
   LanguagePack pack;
-  std::map<int, DialogTemplate> bases;
-  std::string error;
-  if (!BaseTemplatesOf(stubResources, &bases, &error)) {
-    pack.refusals.push_back({"the stub", 0, error});
-    return pack;
-  }
   std::vector<std::string> paths;
   for (const std::string& path : given) {
     std::error_code failed;
@@ -277,9 +273,14 @@ int Pack(const std::vector<std::string>& arguments, bool build, std::ostream& ou
   if (!languages.empty() || !licences.empty()) {
     pe::Image stubImage;
     std::vector<pe::Resource> stubResources;
+    std::map<int, DialogTemplate> bases;
     std::string why;
-    if (pe::Parse(stub, &stubImage, &why)) pe::ReadResources(stubImage, &stubResources, &why);
-    languagePack = ReadLanguages(languages, licences, stubResources, &inputs);
+    if (pe::Parse(stub, &stubImage, &why) && pe::ReadResources(stubImage, &stubResources, &why) &&
+        BaseTemplatesOf(stubResources, &bases, &why)) {
+      languagePack = ReadLanguages(languages, licences, bases, &inputs);
+    } else {
+      languagePack.refusals.push_back({stubPath, 0, why});
+    }
     PrintProblems(err, languagePack.notes, "note: ");
   }
   ProductScan scan = ScanProduct(productDir, mainProgram);
@@ -336,13 +337,15 @@ int Pack(const std::vector<std::string>& arguments, bool build, std::ostream& ou
 // `check` (language files, as build checks them) and `template` (lumivora.pot).
 int Languages(const std::vector<std::string>& arguments, bool makeTemplate, std::ostream& out, std::ostream& err) {
   const char* help = makeTemplate ? kTemplateHelp : kCheckHelp;
-  std::string stubPath, output;
+  std::string stubPath, script, output;
   std::vector<std::string> languages, licences;
   for (size_t i = 0; i < arguments.size(); ++i) {
     const std::string& argument = arguments[i];
     bool hasValue = i + 1 < arguments.size();
     if (argument == "--stub" && hasValue) {
       stubPath = arguments[++i];
+    } else if (argument == "--dialogs" && hasValue) {
+      script = arguments[++i];
     } else if (makeTemplate && (argument == "-o" || argument == "--output") && hasValue) {
       output = arguments[++i];
     } else if (!makeTemplate && argument == "--licence" && hasValue) {
@@ -353,23 +356,22 @@ int Languages(const std::vector<std::string>& arguments, bool makeTemplate, std:
       languages.push_back(argument);
     }
   }
-  if (stubPath.empty()) return UsageError(err, "no installer stub given (--stub)", help);
+  if (stubPath.empty() == script.empty()) return UsageError(err, "give the stub (--stub) or the script (--dialogs)", help);
   if (makeTemplate ? output.empty() : languages.empty()) {
     return UsageError(err, makeTemplate ? "no template file given (-o)" : "no language file given", help);
   }
   pe::Image image;
   std::vector<pe::Resource> resources;
-  std::string error;
-  if (!pe::LoadFile(stubPath, &image, &error) || !pe::ReadResources(image, &resources, &error)) {
-    err << "lmvrpack: " << stubPath << ": " << error << "\n";
+  std::map<int, DialogTemplate> bases;
+  std::string error, text;
+  bool read = script.empty() ? pe::LoadFile(stubPath, &image, &error) && pe::ReadResources(image, &resources, &error) &&
+                                   BaseTemplatesOf(resources, &bases, &error)
+                             : ReadText(script, &text) && ReadDialogScript(text, &bases, &error);
+  if (!read) {
+    err << "lmvrpack: " << (script.empty() ? stubPath : script) << ": " << (error.empty() ? "cannot be read" : error) << "\n";
     return 1;
   }
   if (makeTemplate) {
-    std::map<int, DialogTemplate> bases;
-    if (!BaseTemplatesOf(resources, &bases, &error)) {
-      err << "lmvrpack: " << stubPath << ": " << error << "\n";
-      return 1;
-    }
     std::string pot = TranslationTemplate(bases);
     if (!WriteFileAtomically(output, std::vector<uint8_t>(pot.begin(), pot.end()), &error)) {
       err << "lmvrpack: " << error << "\n";
@@ -378,11 +380,11 @@ int Languages(const std::vector<std::string>& arguments, bool makeTemplate, std:
     return 0;
   }
   std::vector<std::string> inputs;
-  LanguagePack pack = ReadLanguages(languages, licences, resources, &inputs);
+  LanguagePack pack = ReadLanguages(languages, licences, bases, &inputs);
   PrintProblems(err, pack.notes, "note: ");
   PrintProblems(err, pack.refusals, "");
   if (!pack.refusals.empty()) return 1;
-  out << "checked " << inputs.size() << " files: all would be packed\n";
+  out << "checked: nothing refused\n";
   return 0;
 }
 

@@ -1,6 +1,9 @@
 #include "tools/lmvrpack/dialog_template.h"
 
 #include <cstdlib>
+#include <sstream>
+
+#include "tools/lmvrpack/code_page_1252.h"
 
 namespace lmvrpack {
 
@@ -162,6 +165,76 @@ bool ParseFrame(const std::string& text, Frame* frame) {
     if (i < 3 && *p++ != ',') return false;
   }
   return *p == '\0';
+}
+
+bool ReadDialogScript(const std::string& script, std::map<int, DialogTemplate>* dialogs, std::string* error) {
+  std::istringstream in(script);
+  std::string line;
+  DialogTemplate* open = nullptr;
+  for (int number = 1; std::getline(in, line); ++number) {
+    std::istringstream words(line);
+    std::string first, second;
+    words >> first >> second;
+    // A quoted text (with C escapes) or a number, then the comma-separated rest.
+    auto field = [&](size_t* at, NameOrOrdinal* into) {
+      size_t i = line.find_first_not_of(' ', *at);
+      if (i != std::string::npos && line[i] == '"') {
+        std::string text;
+        for (++i; i < line.size() && line[i] != '"'; ++i) text += line[i] == '\\' && i + 1 < line.size() ? line[++i] : line[i];
+        *into = NameOrOrdinal{false, 0, Cp1252ToUtf16(text)};
+        *at = i + 1;
+      } else {
+        *into = NameOrOrdinal{true, (uint16_t)std::strtol(line.c_str() + i, nullptr, 0), u""};
+        *at = line.find(',', i);
+      }
+    };
+    std::vector<long> numbers;
+    auto readNumbers = [&](size_t at) {
+      numbers.clear();
+      while (at != std::string::npos && at < line.size()) {
+        if (line[at] == ',') ++at;
+        numbers.push_back(std::strtol(line.c_str() + at, nullptr, 0));
+        at = line.find(',', at);
+      }
+    };
+    if (second == "DIALOG") {
+      open = &(*dialogs)[std::atoi(first.c_str())];
+      if (!ParseFrame(line.substr(line.find("DIALOG") + 6), &open->frame)) break;
+    } else if (open == nullptr || first.empty() || first.compare(0, 2, "//") == 0) {
+      continue;
+    } else if (first == "STYLE") {
+      open->style = (uint32_t)std::strtoul(second.c_str(), nullptr, 0);
+    } else if (first == "CAPTION") {
+      NameOrOrdinal caption;
+      size_t at = line.find("CAPTION") + 7;
+      field(&at, &caption);
+      open->caption = caption.name;
+    } else if (first == "FONT") {
+      NameOrOrdinal face;
+      size_t at = line.find(',');
+      open->pointSize = (uint16_t)std::atoi(second.c_str());
+      field(&++at, &face);
+      open->face = face.name;
+    } else if (first == "CONTROL") {
+      DialogControl c;
+      size_t at = line.find("CONTROL") + 7;
+      field(&at, &c.text);
+      readNumbers(at);
+      if (numbers.size() != 7) {
+        *error = "line " + std::to_string(number) + ": a CONTROL line is text, id, class, style, x, y, cx, cy";
+        return false;
+      }
+      c.id = (uint16_t)numbers[0];
+      c.controlClass = NameOrOrdinal{true, (uint16_t)numbers[1], u""};
+      c.style = (uint32_t)numbers[2];
+      c.frame = Frame{(int16_t)numbers[3], (int16_t)numbers[4], (int16_t)numbers[5], (int16_t)numbers[6]};
+      open->controls.push_back(c);
+    } else if (first == "END") {
+      open = nullptr;
+    }
+  }
+  if (open != nullptr) *error = "a DIALOG statement that is not in the form of the installer's script";
+  return open == nullptr;
 }
 
 }  // namespace lmvrpack

@@ -3,6 +3,7 @@
 // installer's resource script has them.
 #pragma once
 #include <cstdint>
+#include <map>
 #include <string>
 #include <vector>
 
@@ -48,6 +49,12 @@ bool ReadDialogTemplate(const std::vector<uint8_t>& bytes, DialogTemplate* dialo
 // The bytes of `dialog`, laid out as the resource compiler lays them out (every
 // control on a 4-byte boundary), so the same template gives the same bytes.
 std::vector<uint8_t> WriteDialogTemplate(const DialogTemplate& dialog);
+
+// The DIALOG statements of a resource script in the form the installer's
+// resources/dialogs.rc writes them (STYLE, CAPTION, FONT, then one CONTROL line per
+// control with the numeric class and the whole style), by id: the base templates
+// without a stub, for the translators' template and checks in the host build.
+bool ReadDialogScript(const std::string& script, std::map<int, DialogTemplate>* dialogs, std::string* error);
 
 // "10, 30, 190, 132", the form of the resource script and of language files.
 std::string FrameText(const Frame& frame);

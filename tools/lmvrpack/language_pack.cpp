@@ -137,9 +137,10 @@ void CheckVariant(const std::string& path, const Variant& v, const std::string& 
     int left = HorizontalPixels(c.frame.x), top = VerticalPixels(c.frame.y);
     int width = IsIcon(c) ? kIconPixels : HorizontalPixels(c.frame.cx);
     int height = IsIcon(c) ? kIconPixels : VerticalPixels(c.frame.cy);
-    // Labels are wider than their dialog on purpose: the dialog clips them, so only
-    // their start must lie inside.
-    int right = IsTextStatic(c) ? left + 1 : left + width;
+    // Left-aligned labels are wider than their dialog on purpose: the dialog clips
+    // them, so only their start must lie inside.
+    bool clipped = IsTextStatic(c) && (c.style & 0x1F) == 0;
+    int right = clipped ? left + 1 : left + width;
     int frameLine = v.frameLines[k] != 0 ? v.frameLines[k] : v.frameLine;
     if (c.frame.x < 0 || c.frame.y < 0 || c.frame.cx <= 0 || c.frame.cy <= 0 || right > clientWidth ||
         top + height > clientHeight) {
@@ -204,6 +205,9 @@ void PackFile(const LanguageFile& file, const Licence* licence, const std::map<i
   const auto english = EnglishMessages();
   auto refuse = [&](int line, const std::string& what) { pack->refusals.push_back({file.path, line, what}); };
   auto note = [&](int line, const std::string& what) { pack->notes.push_back({file.path, line, what}); };
+  auto stale = [&](const Translation& t) {
+    note(t.line, "the English text of \"" + t.key + "\" has changed since this translation (its msgid differs)");
+  };
   std::map<std::string, const Translation*> messages;
   std::map<int, Variant> variants;
   for (const auto& [id, dialog] : bases) {
@@ -224,6 +228,7 @@ void PackFile(const LanguageFile& file, const Licence* licence, const std::map<i
     }
     if (known) {
       given.insert(t.key);
+      if (t.english != englishText) stale(t);
       std::vector<std::string> want = Placeholders(englishText), got = Placeholders(t.text);
       if (used && !want.empty() && got != want) {
         refuse(t.textLine, "the placeholders of \"" + t.key + "\" are " + Listed(got, "none") +
@@ -242,9 +247,9 @@ void PackFile(const LanguageFile& file, const Licence* licence, const std::map<i
       Variant* v = found != variants.end() && !rest.empty() && indexOk ? &found->second : nullptr;
       DialogControl* c = v != nullptr && index >= 1 && (size_t)index <= v->dialog.controls.size()
                              ? &v->dialog.controls[index - 1] : nullptr;
-      bool valid = v != nullptr && (rest == "caption" ? !v->dialog.caption.empty()
-                                    : rest == "frame" ? true
-                                                      : c != nullptr && (isFrame || HasText(*c)));
+      bool valid = rest == "caption" ? v != nullptr && !v->dialog.caption.empty()
+                   : rest == "frame" ? v != nullptr
+                                     : c != nullptr && (isFrame || HasText(*c));
       if (!valid) {
         refuse(t.line, "\"" + t.key + "\" is no key of the English table, nor a caption, control text or frame of "
                        "the templates 200, 210, 220, 230 and 240");
@@ -266,7 +271,7 @@ void PackFile(const LanguageFile& file, const Licence* licence, const std::map<i
         (c != nullptr ? v->frameLines[index - 1] : v->frameLine) = t.textLine;
       } else {
         std::u16string& field = c != nullptr ? c->text.name : v->dialog.caption;
-        if (t.english != TextOf(field)) note(t.line, "msgid " + Shown(t.english) + " is not the English text " + Shown(TextOf(field)));
+        if (t.english != TextOf(field)) stale(t);
         field = Cp1252ToUtf16(t.text);
         if (c != nullptr) v->textLines[index - 1] = t.textLine;
       }
@@ -301,7 +306,9 @@ void PackFile(const LanguageFile& file, const Licence* licence, const std::map<i
       licenceLength += translated.empty() ? text.size() : translated.size();
       if (m != messages.end() && licenceLine == 0) licenceLine = m->second->textLine;
     }
-    if (!translated.empty()) entries.push_back({key, translated});
+    // A vendor's licence may leave a block empty: it is written empty all the same,
+    // or the installer would show the English block in its place.
+    if (!translated.empty() || (block >= 0 && licence != nullptr)) entries.push_back({key, translated});
   }
   if (licence != nullptr) CheckLicenceLength(licence->path, 0, licenceLength, &pack->refusals);
   else CheckLicenceLength(file.path, licenceLine, licenceLength, &pack->refusals);
@@ -506,7 +513,9 @@ CarriedLanguages DescribeLanguages(const std::vector<pe::Resource>& resources) {
       std::string id = std::to_string(kMessageTableBase + index);
       for (const std::string& problem : ReadTable(table->data, index, &count)) out.problems.push_back("table " + id + ": " + problem);
       line += (index == 0 ? ", and table " : ": table ") + id + " (" + std::to_string(count) + " messages" +
-              (index == 0 ? "" : ", chosen for " + ChoiceRuleText((ChoiceRule)table->data[0], (uint16_t)(table->data[2] | table->data[3] << 8))) +
+              (index == 0 || table->data[0] == kNeverChosen
+                   ? ""
+                   : ", chosen for " + ChoiceRuleText((ChoiceRule)table->data[0], (uint16_t)(table->data[2] | table->data[3] << 8))) +
               ")";
     }
     std::string variants;

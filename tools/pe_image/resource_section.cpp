@@ -66,8 +66,10 @@ std::vector<uint8_t> BuildResourceSection(const std::vector<Resource>& resources
   size_t leafStart = directories;
   size_t nameStart = leafStart + 16 * leaves;
   size_t dataStart = AlignUp(nameStart + nameBytes, 8);
+  // The data is written in the tree's order, not the list's, each piece on an 8-byte
+  // boundary: room for every piece padded is enough whatever the order.
   size_t total = dataStart;
-  for (const Resource& r : resources) total = AlignUp(total, 8) + r.data.size();
+  for (const Resource& r : resources) total += AlignUp(r.data.size(), 8);
   std::vector<uint8_t> out(total, 0);
 
   size_t nextDirectory = 0, nextLeaf = leafStart, nextName = nameStart, nextData = dataStart;
