@@ -31,14 +31,4 @@ set(LMVR_HALTING_INSTALLER_FILE ${CMAKE_BINARY_DIR}/install-halting.exe)
 lmvr_pack(OUTPUT ${LMVR_HALTING_INSTALLER_FILE} PRODUCT ${CMAKE_BINARY_DIR}/examples/product MAIN LUMIVORA.EXE
   STUB ${CMAKE_BINARY_DIR}/install-halting-stub.exe LANGUAGES ${LMVR_LANGUAGE_FILES} DEPENDS installer_halting_stub lumivora_sample lmvr_sample_product
   COMMENT "Building install-halting.exe for the sample product")
-# The template for new translations, made from the stub's own English texts and
-# templates, so that it cannot drift from them (the kit carries it).
-set(LMVR_TRANSLATION_TEMPLATE ${CMAKE_BINARY_DIR}/languages/lumivora.pot)
-add_custom_command(
-  OUTPUT ${LMVR_TRANSLATION_TEMPLATE}
-  COMMAND ${CMAKE_COMMAND} -DLMVR_PACK_TOOL=${LMVR_PACK_TOOL} -P ${CMAKE_SOURCE_DIR}/tools/lmvrpack/require_tool.cmake
-  COMMAND ${LMVR_PACK_TOOL} template --stub ${LMVR_STUB_FILE} -o ${LMVR_TRANSLATION_TEMPLATE}
-  DEPENDS installer_stub ${LMVR_STUB_FILE}
-  COMMENT "Writing the translators' template lumivora.pot"
-  VERBATIM)
-add_custom_target(installer ALL DEPENDS ${LMVR_INSTALLER_FILE} ${LMVR_HALTING_INSTALLER_FILE} ${LMVR_TRANSLATION_TEMPLATE})
+add_custom_target(installer ALL DEPENDS ${LMVR_INSTALLER_FILE} ${LMVR_HALTING_INSTALLER_FILE})
