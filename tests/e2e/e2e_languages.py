@@ -2,15 +2,15 @@
 """End-to-end tests of an installer that packs languages (preset win32-languages): the
 real install.exe under Wine and Xvfb, walked through in every language of the table
 below, each dialog's caption and texts compared with its translator's file; the
-automatic choice by the user's country; a message box in German.
+automatic choice by the user's country or language; a message box in German.
 
 Each case runs in its own copy of the prefix that e2e_install.py prepares:
 
     e2e_languages.py --build-dir build/win32-languages --work-dir build/win32-languages/e2e test_language_f_walk
 
 The user's country is set the way Wine 8 reads it for GetLocaleInfoA: the value
-"iCountry" of HKEY_CURRENT_USER\\Control Panel\\International (the Unix locale would
-need a generated locale on the host).
+"iCountry" of HKEY_CURRENT_USER\\Control Panel\\International; the user's language
+comes from the name of the Unix locale (LC_ALL), which need not be generated.
 """
 
 import re
@@ -88,6 +88,15 @@ class Languages(Installation):
     def test_country_49_switches_to_german(self):
         self.set_country("49")
         self.walk("G", self.start_install())
+
+    def test_user_language_french_switches_to_french(self):
+        # Wine takes the user's language (LOCALE_ILANGUAGE) from the Unix locale's name;
+        # only the installer gets it, since window_driver's titles need the UTF-8 one.
+        environment = self.prefix.env
+        self.prefix.env = {**environment, "LC_ALL": "fr_FR.UTF-8"}
+        process = self.start_install()
+        self.prefix.env = environment
+        self.walk("F", process)
 
     def test_country_49_unattended_stays_english(self):
         self.set_country("49")
