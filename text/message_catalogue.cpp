@@ -38,18 +38,10 @@ const char* const kEnglish[] = {
 // Languages the installer carries no table for: present and empty.
 const char* const kEmpty[] = {nullptr};
 
-// mingw's compiler stores zero-initialised data of -fdata-sections in the image's
-// file (.data$name); placed in .bss it takes room only in memory.
-#ifdef _WIN32
-#define LMVR_ZEROED __attribute__((section(".bss")))
-#else
-#define LMVR_ZEROED
-#endif
-
 // The tables the installer carries as resources, filled at start-up: pointers into
 // the locked resources, never copies, and each table's header (how it is chosen).
-LMVR_ZEROED const char* Filled[kLanguageCount][kMessageTableSize + 1];
-LMVR_ZEROED const unsigned char* Header[kLanguageCount];
+const char* Filled[kLanguageCount][kMessageTableSize + 1];
+const unsigned char* Header[kLanguageCount];
 
 const char* FindIn(const char* const* table, const char* key) {
   for (; *table != nullptr; ++table) {
