@@ -87,17 +87,17 @@ void FillMessageTable(int language, const char* data, size_t size) {
 namespace {
 
 // The number `text` spells in `base` (10, or 16 with letters of either case); -1 when
-// there is no text or it holds anything else.
+// there is no text, it holds anything else, or the number passes what any rule names.
 long NumberIn(const char* text, unsigned base) {
   if (text == nullptr || *text == '\0') return -1;
   unsigned long number = 0;
   for (; *text != '\0'; ++text) {
     unsigned c = static_cast<unsigned char>(*text) | 0x20;  // letters to lower case; digits stay
     unsigned digit = c <= '9' ? c - '0' : c - 'a' + 10;     // anything else wraps past base
-    if (digit >= base) return -1;
     number = number * base + digit;
+    if (digit >= base || number > 0xFFFFF) return -1;
   }
-  return static_cast<long>(number & 0xFFFFF);
+  return static_cast<long>(number);
 }
 
 }  // namespace

@@ -120,7 +120,7 @@ TEST_F(MessageCatalogueTest, UsersSettingsChooseTheLowestLanguageWhoseTableAsks)
   } cases[] = {
       {"49", "0409", 1},  {"49", "040C", 1},  {"1", "040C", 2},   {"2", "0c0c", 2},  {"41", "0807", 4},
       {"1", "0409", -1},  {"490", "0409", -1}, {"4", "0409", -1}, {nullptr, "040c", 2}, {"33", nullptr, -1},
-      {"33", "", -1},     {"33", "04x0C", -1}, {"", "0407", 4},
+      {"33", "", -1},     {"33", "04x0C", -1}, {"", "0407", 4},    {"1048625", "0409", -1},
   };
   for (const Case& c : cases) {
     EXPECT_EQ(LanguageForUser(c.country, c.language), c.chosen)

@@ -3,7 +3,6 @@
 // the ANSI functions hand back is Windows code page 1252, single-byte umlauts and all.
 #include <gtest/gtest.h>
 
-
 #include <string>
 #include <vector>
 
