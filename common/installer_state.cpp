@@ -7,6 +7,7 @@ const char kDefaultInstallDirectory[] = "C:\\Program Files\\Lumivora";
 char InstallerDirectory[kPathSize];
 char InstallDirectory[kPathSize] = "C:\\Program Files\\Lumivora";
 char MainProgramPath[kPathSize];
+size_t LongestEntryPath = 0;
 bool AutoRun = true;
 int LanguageIndex = 0;
 bool LanguageChosen = false;
@@ -16,6 +17,7 @@ void ResetInstallerState() {
   InstallerDirectory[0] = '\0';
   CopyBounded(InstallDirectory, sizeof InstallDirectory, kDefaultInstallDirectory);
   MainProgramPath[0] = '\0';
+  LongestEntryPath = 0;
   AutoRun = true;
   LanguageIndex = 0;
   LanguageChosen = false;

@@ -1,6 +1,7 @@
 // Process-wide installer state shared by the steps of an installation.
 // Deciding code may read it; no <windows.h> here.
 #pragma once
+#include <stddef.h>
 
 enum { kPathSize = 260, kAssociationCount = 10, kLanguageCount = 7 };
 
@@ -10,6 +11,11 @@ extern char InstallerDirectory[kPathSize];
 extern char InstallDirectory[kPathSize];
 // Full path of the first extracted file: the installed program. Empty until then.
 extern char MainProgramPath[kPathSize];
+
+// The longest path below the install directory that an archive entry names, as the
+// check of the whole payload found it; 0 until then. The install directory is
+// refused when a file below it would be too deep (CreateInstallPath).
+extern size_t LongestEntryPath;
 
 // True unless "-noautorun" was given: the completion dialog offers to start the program.
 extern bool AutoRun;

@@ -27,15 +27,23 @@ int LanguageIndexForLetter(char letter) {
   return -1;
 }
 
+bool HasSwitch(const char* args, const char* word) {
+  size_t length = TextLength(word);
+  for (size_t i = 0; args[i] != '\0'; ++i) {
+    if ((i == 0 || args[i - 1] == ' ') && StartsWithFolded(args + i, word) && EndsWord(args[i + length])) {
+      return true;
+    }
+  }
+  return false;
+}
+
 void ScanCommandLine(const char* args, bool* autoRun, int* languageIndex, bool* languageChosen) {
   if (args == nullptr) return;
+  if (HasSwitch(args, "-noautorun")) *autoRun = false;
   for (size_t i = 0; args[i] != '\0'; ++i) {
     // Only the space separates words; a tab does not.
     if (i != 0 && args[i - 1] != ' ') continue;
     const char* word = args + i;
-    if (StartsWithFolded(word, "-noautorun") && EndsWord(word[10])) {
-      *autoRun = false;
-    }
     // Exactly one character after the "=". A switch that ends the line with no
     // letter reads nothing past the terminator and chooses nothing.
     if (StartsWithFolded(word, "-language=") && word[10] != '\0' && EndsWord(word[11])) {

@@ -7,6 +7,10 @@
 // and updates the three outputs; everything else on the line is ignored.
 void ScanCommandLine(const char* args, bool* autoRun, int* languageIndex, bool* languageChosen);
 
+// True when `word` (lower case, "-verify") stands on the argument string as a word
+// of its own, in any letter case, as "-noautorun" does.
+bool HasSwitch(const char* args, const char* word);
+
 // The language index of a letter from "-language=X": E G F S I P D give 0 to 6;
 // any other byte gives -1 (the language stays as it was).
 int LanguageIndexForLetter(char letter);

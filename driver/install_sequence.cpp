@@ -5,15 +5,20 @@
 #include "common/bounded_text.h"
 #include "common/global_memory.h"
 #include "common/halt_places.h"
+#include "common/install_log.h"
 #include "common/installer_instance.h"
 #include "common/installer_state.h"
 #include "dialogs/dialog_loader.h"
 #include "dialogs/install_dialogs.h"
+#include "driver/command_line.h"
+#include "driver/startup.h"
+#include "exports/exported_helpers.h"
 #include "options/install_path.h"
 #include "options/installer_variables.h"
 #include "options/options_files.h"
 #include "payload/file_extraction.h"
 #include "payload/payload_reader.h"
+#include "payload/payload_state.h"
 #include "shell/progman_group.h"
 #include "shell/registry_registration.h"
 #include "text/message_catalogue.h"
@@ -24,7 +29,12 @@ namespace {
 
 const int kGermanLanguage = 1;
 
-int Show(int baseId, DLGPROC procedure) { return ShowInstallDialog(InstallerInstance, baseId, nullptr, procedure); }
+// Every dialog's result is the user's choice (or, unattended, the dialog's own).
+int Show(int baseId, DLGPROC procedure) {
+  int result = ShowInstallDialog(InstallerInstance, baseId, nullptr, procedure);
+  LogEvent("dialog %d: %d", baseId, result);
+  return result;
+}
 
 // Every way out before the copy has finished releases the payload; nothing written
 // so far is undone.
@@ -61,7 +71,21 @@ void RegisterWithShell(bool associate) {
 void StartInstalledProgram() {
   char path[kPathSize];
   ShortProgramPath(path);
-  WinExec(path, SW_SHOWNORMAL);
+  // WinExec's answers above 31 mean the program was started.
+  LogEvent("started %s: %s", path, LogOutcome(WinExec(path, SW_SHOWNORMAL) > 31));
+}
+
+// What the log says first: this installer, how it was started, where, and what it
+// was given.
+void LogStart() {
+  static const char* const kFamilies[] = {"Win32s", "Windows 95", "Windows NT"};
+  LogEvent("installer %s, arguments \"%s\", %s", InstallerPath, InstallerArguments, kFamilies[DetectWindows()]);
+  for (int i = 0; i < VariableCount; ++i) {
+    LogEvent("variable %s=%s", VariableNames[i], VariableValues[i]);
+    if (VariableNames[i][0] == 's' && !IsInstallerVariable(VariableNames[i])) {
+      LogEvent("warning: %s is no variable of the installer: handed on, it does nothing", VariableNames[i]);
+    }
+  }
 }
 
 }  // namespace
@@ -70,12 +94,21 @@ void InstallSequence() {
   InstallExitStatus = kInstallLeft;
   LoadInstallerOptions();
   const bool silent = FindVariable("sSilent") != nullptr;
+  // -verify only checks the payload: nobody waits at the screen for that either.
+  const bool verify = HasSwitch(InstallerArguments, "-verify");
+  NoErrorBoxes = (silent || verify) && FindVariable("sNoBoxes") != nullptr;
+  OpenInstallLog(FindVariable("sLog"));
+  LogStart();
   ChooseLanguageByCountry(silent);
 
-  if (OpenPayload() != 0) {  // the error box has been shown
+  // The whole payload is read before anything is written: a damaged installer then
+  // leaves nothing on the machine.
+  if (OpenPayload() != 0 || CheckWholePayload() != 0) {  // the error box has been shown
     InstallExitStatus = kInstallFailed;
     return;
   }
+  LogEvent("payload: %u files, %lu bytes, whole", (unsigned)FileCount, (unsigned long)ArchiveTotal);
+  if (verify) return Leave(kInstallCompleted);
 
   if (!silent) {
     if (Show(kDestinationTemplate, DestinationDialogProc) != 0) return Leave(kInstallLeft);
@@ -89,6 +122,8 @@ void InstallSequence() {
 
   while (CreateInstallPath() != 0) {
     ShowErrorBox("noCreatePath");
+    // Without boxes nobody would answer the destination dialog either.
+    if (NoErrorBoxes) return Leave(kInstallFailed);
     if (Show(kDestinationTemplate, DestinationDialogProc) != 0) return Leave(kInstallLeft);
   }
 

@@ -5,17 +5,21 @@
 #include "driver/command_line.h"
 #include "options/options_files.h"
 
+char InstallerPath[kPathSize];
+const char* InstallerArguments = "";
+
 int StartInstaller(HINSTANCE instance, const char* commandLine) {
   InstallerInstance = instance;
+  if (commandLine != nullptr) InstallerArguments = commandLine;
   if (AllocateVariableList() != 0) return -1;
 
-  char modulePath[kPathSize];
-  DWORD length = GetModuleFileNameA(instance, modulePath, sizeof modulePath);
-  if (length == 0 || length >= sizeof modulePath) {
+  DWORD length = GetModuleFileNameA(instance, InstallerPath, kPathSize);
+  if (length == 0 || length >= kPathSize) {
     // A path that was cut would name another directory: use none.
     InstallerDirectory[0] = '\0';
+    InstallerPath[0] = '\0';
   } else {
-    InstallerDirectoryFromPath(modulePath, InstallerDirectory, sizeof InstallerDirectory);
+    InstallerDirectoryFromPath(InstallerPath, InstallerDirectory, sizeof InstallerDirectory);
   }
 
   ScanCommandLine(commandLine, &AutoRun, &LanguageIndex, &LanguageChosen);

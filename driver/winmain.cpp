@@ -1,5 +1,6 @@
 #include <windows.h>
 
+#include "common/install_log.h"
 #include "driver/install_sequence.h"
 #include "driver/startup.h"
 #include "text/message_catalogue.h"
@@ -13,5 +14,7 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE previous, LPSTR commandLine, in
   }
   InstallSequence();
   // 0 completed, 1 left by the user, 2 ended by an error: for unattended runs.
+  static const char* const kMeanings[] = {"completed", "left by the user", "ended by an error"};
+  LogEvent("exit %d: %s", InstallExitStatus, kMeanings[InstallExitStatus]);
   return InstallExitStatus;
 }

@@ -3,6 +3,7 @@
 #include <windows.h>
 
 #include "common/bounded_text.h"
+#include "common/install_log.h"
 #include "common/installer_state.h"
 
 int CreateInstallPath() {
@@ -17,7 +18,11 @@ int CreateInstallPath() {
     length = GetFullPathNameA(InstallDirectory, sizeof full, full, &filePart);
   }
   // 0 is failure; a length of the buffer's size or more means it did not fit.
-  if (length == 0 || length >= sizeof full) return 1;
+  if (length == 0 || length >= sizeof full || !InstalledPathsFit(full, LongestEntryPath)) {
+    LogEvent("directory %s: refused", InstallDirectory);
+    return 1;
+  }
+  LogEvent("directory %s: %s", InstallDirectory, full);
 
   size_t position = 3;
   size_t prefixLength = 0;
@@ -26,7 +31,11 @@ int CreateInstallPath() {
     CopyBoundedN(prefix, sizeof prefix, full, prefixLength);
     // A level that cannot be created (it exists, it is a server or share, access is
     // denied) is skipped: the copy reports the first file it cannot create.
-    CreateDirectoryA(prefix, nullptr);
+    if (CreateDirectoryA(prefix, nullptr)) {
+      LogEvent("level %s: created", prefix);
+    } else {
+      LogEvent("level %s: not created, error %lu", prefix, GetLastError());
+    }
   }
   return 0;
 }

@@ -8,12 +8,23 @@
 // "\" and "/" both separate levels.
 bool NextDirectoryLevel(const char* fullPath, size_t* position, size_t* prefixLength);
 
+// The longest full path a file may have: OpenFile keeps the path in the 128 bytes of
+// its OFSTRUCT, NUL included, and cannot create a file whose path is longer.
+enum { kInstalledPathLimit = 127 };
+
+// True when every path the installation writes below `fullDirectory` stays within
+// that limit: the directory joined with the longer of `longestEntryPath` and
+// "lmvr.opt" ("DEF.LMV" is recorded as the directory, "\" and its name, never longer).
+bool InstalledPathsFit(const char* fullDirectory, size_t longestEntryPath);
+
 // Removes the leading spaces and tabs of `text` in place.
 void StripLeadingBlanks(char* text);
 
 #ifdef _WIN32
 // Acting part: strips InstallDirectory's leading blanks, resolves its full path and
 // creates every level, ignoring levels that cannot be created. 0 when the full path
-// was determined; 1 when it could not be (nothing is then created).
+// was determined; 1 when it could not be, or when a file below it would be too deep
+// for the file calls (InstalledPathsFit, with LongestEntryPath): nothing is then
+// created.
 int CreateInstallPath();
 #endif

@@ -1,5 +1,7 @@
 #include "options/install_path.h"
 
+#include "common/bounded_text.h"
+
 namespace {
 bool IsLevelSeparator(char c) { return c == '\\' || c == '/'; }
 }  // namespace
@@ -26,4 +28,11 @@ bool NextDirectoryLevel(const char* fullPath, size_t* position, size_t* prefixLe
   // Past the separator; a path that ends in one has no further level.
   *position = fullPath[i] == '\0' ? i : i + 1;
   return true;
+}
+
+bool InstalledPathsFit(const char* fullDirectory, size_t longestEntryPath) {
+  const size_t kOptionsFileName = 8;  // "lmvr.opt"
+  size_t length = TextLength(fullDirectory);
+  if (length > 0 && !IsDirectoryEnd(fullDirectory[length - 1])) ++length;  // the "\" of the join
+  return length + (longestEntryPath > kOptionsFileName ? longestEntryPath : kOptionsFileName) <= kInstalledPathLimit;
 }

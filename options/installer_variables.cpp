@@ -26,6 +26,14 @@ const char* FindVariable(const char* name) {
   return nullptr;
 }
 
+bool IsInstallerVariable(const char* name) {
+  static const char* const kSteering[] = {"sSilent", "sAssoc", "sDefPathNT", "sLog", "sNoBoxes"};
+  for (const char* known : kSteering) {
+    if (TextEquals(name, known)) return true;
+  }
+  return false;
+}
+
 int AppendVariable(char* name, char* value) {
   if (VariableNames == nullptr || VariableValues == nullptr) return -1;
   if (VariableCount >= kVariableCapacity) return -1;

@@ -20,6 +20,11 @@ void DetachVariableStorage();
 // The value of the first entry named exactly `name`, or nullptr when there is none.
 const char* FindVariable(const char* name);
 
+// True for the variables that steer the installer: "sSilent", "sAssoc",
+// "sDefPathNT", "sLog" and "sNoBoxes". Every other one is only handed on; one that
+// begins with "s" like these is probably misspelt, and the log warns of it.
+bool IsInstallerVariable(const char* name);
+
 // Appends one entry; the texts must outlive the list. 0, or -1 when the list is full
 // or has no storage (the entry is then not added).
 int AppendVariable(char* name, char* value);

@@ -5,6 +5,7 @@
 #include "common/bounded_text.h"
 #include "common/global_memory.h"
 #include "common/halt_places.h"
+#include "common/install_log.h"
 #include "common/installer_state.h"
 #include "options/installer_variables.h"
 #include "shell/class_keys.h"
@@ -86,6 +87,49 @@ void LoadInstallerOptions() {
   ReleaseLocked(text);
 }
 
+namespace {
+
+// Writes "lmvr.opt" at `path` through `fresh`; what became of it, for the log.
+const char* WriteOptionsFileAt(const char* path, const char* fresh) {
+  // What an installation cut short while writing left behind.
+  DeleteFileA(fresh);
+
+  // An existing file is the installed program's, whatever it holds: left alone. One
+  // that cannot be written (read-only) is left alone too, as it always was.
+  if (GetFileAttributesA(path) != INVALID_FILE_ATTRIBUTES) return "kept";
+
+  size_t size = OptionsFileSize();
+  unsigned char* bytes = static_cast<unsigned char*>(AllocateLocked(size));
+  if (bytes == nullptr) return "not written";
+  SerialiseOptions(bytes, size);
+
+  OFSTRUCT of;
+  HFILE file = OpenFile(fresh, &of, OF_CREATE | OF_READWRITE | OF_SHARE_DENY_NONE);
+  if (file == HFILE_ERROR) {
+    ReleaseLocked(bytes);
+    return "not written";
+  }
+  long written = _hwrite(file, reinterpret_cast<LPCCH>(bytes), (long)size);
+  bool closed = _lclose(file) != HFILE_ERROR;
+  ReleaseLocked(bytes);
+  if (written != (long)size || !closed) {
+    DeleteFileA(fresh);
+    return "not written";
+  }
+  HaltPlace("options-written");
+
+  // Recorded before it takes its name: an "lmvr.opt" that exists is never recorded
+  // again, so one left unrecorded by a cut-short run would outlive the uninstall.
+  RecordInstalledFile(path);
+  // MoveFileA never replaces: the name is taken only while it is free, on every
+  // Windows, and the existing file (checked above) is never removed first.
+  if (MoveFileA(fresh, path)) return "written";
+  DeleteFileA(fresh);
+  return "not written";
+}
+
+}  // namespace
+
 void WriteOptionsFile() {
   if (VariableCount == 0) return;
   // The file is written whole under a name of the same length beside it and only
@@ -98,37 +142,5 @@ void WriteOptionsFile() {
   if (JoinPath(path, sizeof path, "lmvr.opt") != 0) return;
   CopyBounded(fresh, sizeof fresh, InstallDirectory);
   if (JoinPath(fresh, sizeof fresh, "lmvr.new") != 0) return;
-  // What an installation cut short while writing left behind.
-  DeleteFileA(fresh);
-
-  // An existing file is the installed program's, whatever it holds: left alone. One
-  // that cannot be written (read-only) is left alone too, as it always was.
-  if (GetFileAttributesA(path) != INVALID_FILE_ATTRIBUTES) return;
-
-  size_t size = OptionsFileSize();
-  unsigned char* bytes = static_cast<unsigned char*>(AllocateLocked(size));
-  if (bytes == nullptr) return;
-  SerialiseOptions(bytes, size);
-
-  OFSTRUCT of;
-  HFILE file = OpenFile(fresh, &of, OF_CREATE | OF_READWRITE | OF_SHARE_DENY_NONE);
-  if (file == HFILE_ERROR) {
-    ReleaseLocked(bytes);
-    return;
-  }
-  long written = _hwrite(file, reinterpret_cast<LPCCH>(bytes), (long)size);
-  bool closed = _lclose(file) != HFILE_ERROR;
-  ReleaseLocked(bytes);
-  if (written != (long)size || !closed) {
-    DeleteFileA(fresh);
-    return;
-  }
-  HaltPlace("options-written");
-
-  // Recorded before it takes its name: an "lmvr.opt" that exists is never recorded
-  // again, so one left unrecorded by a cut-short run would outlive the uninstall.
-  RecordInstalledFile(path);
-  // MoveFileA never replaces: the name is taken only while it is free, on every
-  // Windows, and the existing file (checked above) is never removed first.
-  if (!MoveFileA(fresh, path)) DeleteFileA(fresh);
+  LogEvent("options file %s: %s", path, WriteOptionsFileAt(path, fresh));
 }

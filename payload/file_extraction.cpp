@@ -3,6 +3,7 @@
 #include "common/bounded_text.h"
 #include "common/global_memory.h"
 #include "common/halt_places.h"
+#include "common/install_log.h"
 #include "common/installer_state.h"
 #include "dialogs/dialog_loader.h"
 #include "payload/archive_format.h"
@@ -56,19 +57,12 @@ int CopyEntryData(HWND dialog, HFILE file, uint32_t dataLength, char* chunk) {
 // Reads one entry's header, creates its file and copies its data. 0, or -1 after
 // the error box.
 int ExtractEntry(HWND dialog) {
-  unsigned char nameField = 0;
   char name[kEntryNameBufferSize];
-  unsigned char lengthField[kDataLengthFieldSize];
-  // A name length outside 2 to 52, a name without its NUL at the end or one that
-  // would lead outside the install directory is as corrupt as a short read.
-  if (ReadPayload(&nameField, 1) != 1 || !EntryNameFieldValid(nameField) ||
-      ReadPayload(name, nameField) != nameField || !EntryNameTerminated(name, nameField) ||
-      !EntryNameIsSafe(name) || ReadPayload(lengthField, sizeof lengthField) != sizeof lengthField ||
-      !EntryDataLengthValid(ReadLittleEndian32(lengthField))) {
+  uint32_t dataLength = 0;
+  if (ReadEntryHeader(name, &dataLength) != 0) {
     ShowErrorBox("corData");
     return -1;
   }
-  uint32_t dataLength = ReadLittleEndian32(lengthField);
 
   char* chunk = static_cast<char*>(AllocateLocked(kCopyChunkSize));
   if (chunk == nullptr) {
@@ -100,7 +94,10 @@ int ExtractEntry(HWND dialog) {
   RecordInstalledFile(target);
 
   int status = CopyEntryData(dialog, file, dataLength, chunk);
-  if (status == 0) _hwrite(file, chunk, 0);  // sets the end of the file here
+  if (status == 0) {
+    _hwrite(file, chunk, 0);  // sets the end of the file here
+    LogEvent("file %s: %lu bytes", target, (unsigned long)dataLength);
+  }
   _lclose(file);
   ReleaseLocked(chunk);
   return status;

@@ -2,8 +2,10 @@
 
 #include <windows.h>
 
+#include "common/bounded_text.h"
 #include "common/global_memory.h"
 #include "common/installer_instance.h"
+#include "common/installer_state.h"
 #include "payload/archive_format.h"
 #include "payload/payload_state.h"
 #include "payload/payload_stream.h"
@@ -64,6 +66,42 @@ uint32_t ReadPayload(void* destination, uint32_t count) {
 }
 
 int CheckPayloadEnd() { return PayloadStreamEnd(); }
+
+int ReadEntryHeader(char* name, uint32_t* dataLength) {
+  unsigned char nameField = 0;
+  unsigned char lengthField[kDataLengthFieldSize];
+  // A name length outside 2 to 52, a name without its NUL at the end or one that
+  // would lead outside the install directory is as corrupt as a short read.
+  if (ReadPayload(&nameField, 1) != 1 || !EntryNameFieldValid(nameField) ||
+      ReadPayload(name, nameField) != nameField || !EntryNameTerminated(name, nameField) ||
+      !EntryNameIsSafe(name) || ReadPayload(lengthField, sizeof lengthField) != sizeof lengthField ||
+      !EntryDataLengthValid(ReadLittleEndian32(lengthField))) {
+    return -1;
+  }
+  *dataLength = ReadLittleEndian32(lengthField);
+  return 0;
+}
+
+int CheckWholePayload() {
+  LongestEntryPath = 0;
+  char name[kEntryNameBufferSize];
+  char piece[2048];
+  for (uint32_t index = 0; index < FileCount; ++index) {
+    uint32_t dataLength = 0;
+    if (ReadEntryHeader(name, &dataLength) != 0) return FailOpen("corData");
+    // The path below the install directory is as long as the name: its "!" becomes
+    // the "\" between the directory and the file ("EYE_8!ENGLISH\IMAGES", "ENGLISH\IMAGES\EYE_8").
+    if (TextLength(name) > LongestEntryPath) LongestEntryPath = TextLength(name);
+    while (dataLength != 0) {
+      uint32_t count = dataLength < sizeof piece ? dataLength : (uint32_t)sizeof piece;
+      if (ReadPayload(piece, count) != count) return FailOpen("corData");
+      dataLength -= count;
+    }
+  }
+  if (CheckPayloadEnd() != 0) return FailOpen("corData");
+  // From the start again, for the copy.
+  return OpenPayload();
+}
 
 void ClosePayload() {
   EndPayloadStream();

@@ -1,6 +1,7 @@
 // The payload reader: resource 512/301 of InstallerInstance, inflated on demand.
 // Callers pull archive bytes in pieces; the archive is never held whole.
 #pragma once
+#include <stddef.h>
 #include <stdint.h>
 
 #include "payload/payload_stream.h"
@@ -19,6 +20,18 @@ uint32_t ReadPayload(void* destination, uint32_t count);
 // zlib stream has ended at a matching Adler-32 check; -1 otherwise (more data, a
 // damaged or a cut stream). Reports nothing itself.
 int CheckPayloadEnd();
+
+// Reads one entry's name-length byte, name (into kEntryNameBufferSize bytes) and
+// data length, as the copy reads them. 0, or -1 when they are short, out of range or
+// name a place outside the install directory. Reports nothing itself.
+int ReadEntryHeader(char* name, uint32_t* dataLength);
+
+// Inflates the whole payload to its end before anything is written: every entry's
+// header and data, then the stream's end and its Adler-32. On success the payload is
+// open again at its first entry; -1 after the error box ("corData", "noMem"), with
+// the payload closed. Memory stays that of the copy: the data passes one piece at a
+// time. Sets LongestEntryPath.
+int CheckWholePayload();
 
 // Releases the input buffer, the inflater and the resource; a second call does nothing.
 void ClosePayload();

@@ -3,6 +3,7 @@
 #include <windows.h>
 
 #include "common/bounded_text.h"
+#include "common/install_log.h"
 #include "common/installer_state.h"
 #include "shell/record_name.h"
 
@@ -13,12 +14,20 @@ namespace {
 // the record itself.
 HKEY InstalledKey = nullptr;
 
+void LogClassesValue(const char* key, const char* value, bool ok) {
+  LogEvent("registry HKEY_CLASSES_ROOT\\%s = \"%s\": %s", key, value, LogOutcome(ok));
+}
+
 // The product key names itself; the installed program finds its class by it.
 void KeepProductKey() {
   HKEY product;
   if (RegCreateKeyA(HKEY_CLASSES_ROOT, kProductClass, &product) != ERROR_SUCCESS) return;
-  RegSetValueA(product, nullptr, REG_SZ, kProductClass, 0);
+  LONG status = RegSetValueA(product, nullptr, REG_SZ, kProductClass, 0);
   RegCloseKey(product);
+  // Written before every value below it; the log names it once.
+  static bool logged = false;
+  if (!logged) LogClassesValue(kProductClass, kProductClass, status == ERROR_SUCCESS);
+  logged = true;
 }
 
 }  // namespace
@@ -31,8 +40,10 @@ int SetClassesValue(const char* key, const char* value, size_t length) {
     return RegDeleteKeyA(HKEY_CLASSES_ROOT, name) == ERROR_SUCCESS ? 0 : -1;
   }
   HKEY handle;
-  if (RegCreateKeyA(HKEY_CLASSES_ROOT, name, &handle) != ERROR_SUCCESS) return -1;
-  RegSetValueA(handle, nullptr, REG_SZ, value, 0);
+  bool created = RegCreateKeyA(HKEY_CLASSES_ROOT, name, &handle) == ERROR_SUCCESS;
+  bool set = created && RegSetValueA(handle, nullptr, REG_SZ, value, 0) == ERROR_SUCCESS;
+  LogClassesValue(name, value, set);
+  if (!created) return -1;
   RegCloseKey(handle);
   return 0;
 }
@@ -82,7 +93,10 @@ void RecordInstalledFile(const char* path) {
       InstalledKey = nullptr;
       return;
     }
-    if (RegSetValueA(InstalledKey, record, REG_SZ, "", 0) == ERROR_SUCCESS) return;
+    if (RegSetValueA(InstalledKey, record, REG_SZ, "", 0) == ERROR_SUCCESS) {
+      LogEvent("record %s", record);
+      return;
+    }
     RegCloseKey(InstalledKey);
     InstalledKey = nullptr;
   }

@@ -2,6 +2,7 @@
 
 #include "common/bounded_text.h"
 #include "common/halt_places.h"
+#include "common/install_log.h"
 #include "common/installer_state.h"
 #include "shell/progman_commands.h"
 
@@ -28,6 +29,7 @@ int SendCommand(const char* command, HCONV conversation) {
   HDDEDATA accepted = DdeClientTransaction(reinterpret_cast<LPBYTE>(const_cast<char*>(command)),
                                            static_cast<DWORD>(TextLength(command) + 1), conversation, nullptr, CF_TEXT,
                                            XTYP_EXECUTE, kCommandTimeoutMs, &status);
+  LogEvent("progman %s: %s", command, accepted != nullptr ? "accepted" : "refused");
   return accepted != nullptr ? 0 : -1;
 }
 
@@ -81,7 +83,10 @@ HCONV ConnectToProgman() {
     return nullptr;
   }
   HCONV conversation = DdeConnect(ProgmanInstance, ProgmanService, ProgmanService, nullptr);
-  if (conversation == nullptr) ReleaseServiceAndInstance();
+  if (conversation == nullptr) {
+    LogEvent("progman: no answer");
+    ReleaseServiceAndInstance();
+  }
   return conversation;
 }
 

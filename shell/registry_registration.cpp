@@ -4,6 +4,7 @@
 
 #include "common/bounded_text.h"
 #include "common/halt_places.h"
+#include "common/install_log.h"
 #include "common/installer_state.h"
 #include "exports/exported_helpers.h"
 #include "shell/class_keys.h"
@@ -44,15 +45,27 @@ void AssociateExtensions(char* workBuffer) {
   }
 }
 
+namespace {
+
+void SetUninstallValue(HKEY entry, const char* name, const char* value) {
+  LONG status = RegSetValueExA(entry, name, 0, REG_SZ, reinterpret_cast<const BYTE*>(value),
+                               static_cast<DWORD>(TextLength(value) + 1));
+  LogEvent("registry HKEY_LOCAL_MACHINE\\%s %s = \"%s\": %s", kUninstallKey, name, value,
+           LogOutcome(status == ERROR_SUCCESS));
+}
+
+}  // namespace
+
 void RegisterUninstallEntry() {
   HKEY entry;
-  if (RegCreateKeyA(HKEY_LOCAL_MACHINE, kUninstallKey, &entry) != ERROR_SUCCESS) return;
-  RegSetValueExA(entry, "DisplayName", 0, REG_SZ, reinterpret_cast<const BYTE*>(kUninstallDisplayName),
-                 static_cast<DWORD>(TextLength(kUninstallDisplayName) + 1));
+  if (RegCreateKeyA(HKEY_LOCAL_MACHINE, kUninstallKey, &entry) != ERROR_SUCCESS) {
+    LogEvent("registry HKEY_LOCAL_MACHINE\\%s: failed", kUninstallKey);
+    return;
+  }
+  SetUninstallValue(entry, "DisplayName", kUninstallDisplayName);
   char command[kPathSize];
   if (ComposeProgramValue(command, sizeof command, MainProgramPath, kUninstallArguments) == 0) {
-    RegSetValueExA(entry, "UninstallString", 0, REG_SZ, reinterpret_cast<const BYTE*>(command),
-                   static_cast<DWORD>(TextLength(command) + 1));
+    SetUninstallValue(entry, "UninstallString", command);
   }
   RegCloseKey(entry);
 }

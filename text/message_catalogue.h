@@ -17,6 +17,7 @@ bool LanguageHasMessages(int language);
 
 #ifdef _WIN32
 // A message box with no owner: text LookupMessage(key), caption "Error", OK button.
+// Its text is logged; with "sNoBoxes" (NoErrorBoxes) the box is not shown.
 void ShowErrorBox(const char* key);
 // The same box for a text the caller has already formatted.
 void ShowErrorText(const char* text);

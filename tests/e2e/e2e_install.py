@@ -36,6 +36,7 @@ COMPLETION = "Installation Complete"
 ERROR = "Error"
 IDOK, IDCANCEL, SKIP, PATH_FIELD = 1, 2, 113, 101
 MESSAGE_TEXT = 0xFFFF
+CORRUPTED = "Corrupted data. Installation aborted."
 
 
 def work_dir():
@@ -368,11 +369,33 @@ class Installation(unittest.TestCase):
         self.assertEqual(process.wait(60), 1)
         self.assert_nothing_installed()
 
+    def test_interactive_directory_too_deep_for_its_files_is_refused(self):
+        # One character more than a path may have, 127 with the directory, and one less.
+        deep = "C:\\Deep\\" + "x" * (127 - 1 - max(map(len, product_files())) - 7)
+        process = self.start_install()
+        self.drive("wait", DESTINATION)
+        self.drive("settext", DESTINATION, str(PATH_FIELD), deep)
+        for title, button in ((DESTINATION, IDOK), (LICENCE, IDOK), (ASSOCIATION, SKIP)):
+            self.drive("wait", title, "60000")
+            self.drive("press", title, str(button))
+        self.assert_error_box("Unable to create the path you've entered.")
+        self.assertFalse(self.prefix.unix_path("C:\\Deep").exists())
+        self.drive("wait", DESTINATION)
+        self.drive("settext", DESTINATION, str(PATH_FIELD), deep[:-1])
+        for title, button in ((DESTINATION, IDOK), (COMPLETION, IDCANCEL)):
+            self.drive("wait", title, "60000")
+            self.drive("press", title, str(button))
+        self.assertEqual(process.wait(60), 0)
+        self.assertTrue(self.prefix.unix_path(deep[:-1] + "\\" + max(product_files(), key=len)).is_file())
+
     # -- failures ---------------------------------------------------------------
-    def test_target_that_cannot_be_written(self):
-        # A file where the install directory should be: no entry can be created.
+    def put_a_file_in_the_way(self):
+        """A file where the install directory should be: no entry can be created."""
         self.target().parent.mkdir(parents=True, exist_ok=True)
         self.target().write_bytes(b"in the way")
+
+    def test_target_that_cannot_be_written(self):
+        self.put_a_file_in_the_way()
         self.options("sSilent=1\n")
         process = self.start_install()
         text = self.assert_error_box("Error creating destination file, the target disk may be full. (-1)")
@@ -488,6 +511,52 @@ class Faults(Installation):
         self.assertEqual(texts, ["Corrupted data. Installation aborted."])
         self.assertEqual(status, 2)
         self.assert_nothing_installed()
+
+    def run_unattended(self, *args, timeout=120):
+        """Silent with "sNoBoxes" and "sLog", ending with no window ever waiting: (status, log lines)."""
+        self.options("sSilent=1\nsNoBoxes=1\nsLog=C:\\media\\install.log\n")
+        process = self.start_install(*args)
+        end = time.monotonic() + timeout * wine_session.TIME_FACTOR
+        while process.poll() is None and time.monotonic() < end:
+            _, shown, _ = self.prefix.run(self.driver, "list")
+            titles = {line.split("\t", 1)[-1] for line in shown.splitlines()}
+            self.assertFalse(titles & {ERROR, DESTINATION, LICENCE, COMPLETION}, "a window waits")
+        log = (self.media / "install.log").read_bytes().decode("latin-1")
+        self.assertNotRegex(log, "[^\r]\n")
+        return process.wait(10), [line.split(" ", 2)[2] for line in log.splitlines()]
+
+    def test_unattended_failures_end_by_themselves_and_log_why(self):
+        def flip(image, offset, size):
+            image[offset + 4 + size // 2] ^= 0x55
+
+        def box(text):
+            return "error, no box: " + text.replace("\r\n\r\n", " | ")
+        written = "Error writing file, the target disk may be full.\r\n\r\nInstallation aborted."
+        creating = ("Error creating destination file, the target disk may be full. (-1)\r\n\r\nFilename="
+                    + LONG_MAIN + "\r\n\r\nInstallation aborted.")
+        pristine = self.installer.read_bytes()
+        table = [  # what goes wrong, before the run, arguments, status, text in the log
+            ("damaged payload", lambda: self.damage_payload(flip), (), 2, box(CORRUPTED)),
+            ("damaged payload, -verify", lambda: self.damage_payload(flip), ("-verify",), 2, box(CORRUPTED)),
+            ("whole payload, -verify", lambda: None, ("-verify",), 0, "exit 0: completed"),
+            ("full disk", lambda: self.mount_small_disk("24k"), (), 2, box(written)),
+            ("read-only target", lambda: self.mount_small_disk("64k", read_only=True), (), 2, box(creating)),
+            ("directory that cannot be created", self.put_a_file_in_the_way, (), 2, box(creating)),
+        ]
+        for what, prepare, args, expected, text in table:
+            with self.subTest(what):
+                self.installer.write_bytes(pristine)
+                (self.media / "install.log").unlink(missing_ok=True)
+                prepare()
+                status, lines = self.run_unattended(*args)
+                self.assertEqual(status, expected)
+                self.assertIn(text, lines)
+                if "payload" in what:
+                    self.assert_nothing_installed()
+                    self.assertIsNone(self.prefix.start_menu_group())
+            for mount in self.mounts:
+                subprocess.run(["umount", str(mount)], stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+            self.reset_installation()
 
     def reset_installation(self):
         """Outside the sweep's runs: no files, no product keys, no group."""

@@ -13,10 +13,9 @@ from pathlib import Path
 
 sys.path.insert(0, str(Path(__file__).resolve().parent))
 import e2e_install  # noqa: E402
-from e2e_install import IDCANCEL, IDOK, Faults, find_payload  # noqa: E402
+from e2e_install import CORRUPTED, IDCANCEL, IDOK, Faults, find_payload  # noqa: E402
 
 KIT_FILES = ["README.txt", "install-stub-de.exe", "install-stub.exe", "lmvrpack", "lmvrpack.exe"]
-CORRUPTED = "Corrupted data. Installation aborted."
 
 
 def run(command, **kwargs):

@@ -45,3 +45,11 @@ TEST(StripLeadingBlanks, RemovesOnlyLeadingSpacesAndTabs) {
   StripLeadingBlanks(blanks);
   EXPECT_STREQ(blanks, "");
 }
+
+TEST(InstalledPaths, TheLongestMayHold127Characters) {
+  const std::string hundred = "C:\\" + std::string(97, 'd');
+  EXPECT_TRUE(InstalledPathsFit(hundred.c_str(), 26));              // 100 + "\" + 26 = 127
+  EXPECT_FALSE(InstalledPathsFit((hundred + "e").c_str(), 26));     // 128
+  EXPECT_TRUE(InstalledPathsFit((hundred + "\\").c_str(), 26));     // no second "\"
+  EXPECT_FALSE(InstalledPathsFit(std::string(119, 'o').c_str(), 7));  // "\lmvr.opt" below it: 128
+}

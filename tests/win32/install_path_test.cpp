@@ -52,16 +52,17 @@ TEST(CreateInstallPath, CreatesEveryLevelOfWhatItIsGiven) {
   EXPECT_FALSE(DirectoryExists("Q:\\Nowhere"));
 }
 
-TEST(CreateInstallPath, AFullPathOf260CharactersIsRefusedAndNothingIsCreated) {
-  // A relative name whose full form, below the current directory, is too long.
+TEST(CreateInstallPath, AFullPathTooDeepForItsFilesIsRefusedAndNothingIsCreated) {
+  // A relative name whose full form, below the current directory, is too long: with
+  // "\lmvr.opt" below it, 127 characters still fit.
   ScratchDir dir("toolong");
   char previous[MAX_PATH];
   GetCurrentDirectoryA(sizeof previous, previous);
   ASSERT_TRUE(SetCurrentDirectoryA(dir.path().c_str()));
-  std::string relative = "first\\" + std::string(259 - dir.path().size() - 1 - 6, 'x');
-  ASSERT_EQ(dir.path().size() + 1 + relative.size(), 259u);
+  std::string relative = "first\\" + std::string(118 - dir.path().size() - 1 - 6, 'x');
+  ASSERT_EQ(dir.path().size() + 1 + relative.size(), 118u);
   SetInstallDirectory(relative);
-  EXPECT_EQ(CreateInstallPath(), 0);  // 259 characters still fit
+  EXPECT_EQ(CreateInstallPath(), 0);
   EXPECT_TRUE(DirectoryExists(dir / "first"));
   RemoveTree(dir / "first");
   SetInstallDirectory(relative + "y");

@@ -1,0 +1,34 @@
+#include <windows.h>
+
+#include "common/bounded_text.h"
+#include "common/install_log.h"
+
+namespace {
+
+HFILE LogFile = HFILE_ERROR;
+
+void WriteEvent(const char* format, va_list args) {
+  char event[kLogLineSize];
+  bool cut = FormatBoundedV(event, sizeof event, format, args) != 0;
+
+  SYSTEMTIME now;
+  GetLocalTime(&now);
+  LogTime time = {now.wYear, now.wMonth, now.wDay, now.wHour, now.wMinute, now.wSecond};
+  char line[kLogLineSize];
+  size_t length = ComposeLogLine(line, sizeof line, &time, event, cut);
+  // A write that fails loses the line and nothing else.
+  _hwrite(LogFile, line, (long)length);
+}
+
+}  // namespace
+
+void OpenInstallLog(const char* path) {
+  if (path == nullptr) return;
+  // Appended to, so that the runs of one deployment can share a log; others may read
+  // it while the installation runs.
+  LogFile = _lopen(path, OF_WRITE | OF_SHARE_DENY_WRITE);
+  if (LogFile == HFILE_ERROR) LogFile = _lcreat(path, 0);
+  if (LogFile == HFILE_ERROR) return;
+  _llseek(LogFile, 0, 2);
+  InstallLogWriter = WriteEvent;
+}
