@@ -163,6 +163,14 @@ void PrintProblems(std::ostream& err, const std::vector<FileProblem>& problems, 
   }
 }
 
+// --licence LETTER=FILE.
+bool LicenceArgumentOk(const std::string& argument) {
+  return argument.size() >= 3 && argument[1] == '=' && std::string(kLanguageLetters).find(argument[0]) != std::string::npos;
+}
+int LicenceUsageError(std::ostream& err, const std::string& argument, const char* help) {
+  return UsageError(err, "--licence " + argument + ": give a letter of E G F S I P D, \"=\" and a file", help);
+}
+
 // The languages of a build: every file a --language names (a folder: each *.po in
 // it, in name order) read and checked with the --licence texts against the base
 // templates. The inputs read are added to `inputs` for the dependency file.
@@ -238,10 +246,7 @@ int Pack(const std::vector<std::string>& arguments, bool build, std::ostream& ou
     } else if (build && argument == "--licence") {
       licences.emplace_back();
       if (!value(&licences.back())) return UsageError(err, "--licence needs LETTER=FILE", help);
-      const std::string& l = licences.back();
-      if (l.size() < 3 || l[1] != '=' || std::string(kLanguageLetters).find(l[0]) == std::string::npos) {
-        return UsageError(err, "--licence " + l + ": give a letter of E G F S I P D, \"=\" and a file", help);
-      }
+      if (!LicenceArgumentOk(licences.back())) return LicenceUsageError(err, licences.back(), help);
     } else if (argument == "-o" || argument == "--output") {
       if (!value(&output)) return UsageError(err, argument + " needs a file name", help);
     } else if (argument == "--depfile") {
@@ -350,6 +355,7 @@ int Languages(const std::vector<std::string>& arguments, bool makeTemplate, std:
       output = arguments[++i];
     } else if (!makeTemplate && argument == "--licence" && hasValue) {
       licences.push_back(arguments[++i]);
+      if (!LicenceArgumentOk(licences.back())) return LicenceUsageError(err, licences.back(), help);
     } else if (argument.empty() || argument[0] == '-' || makeTemplate) {
       return UsageError(err, "unexpected " + argument, help);
     } else {
