@@ -205,7 +205,11 @@ class WinePrefix:
             wanted = list(dict.fromkeys([key] + WATCHED_KEYS))
             status, out, err = self.run(self.driver, "query", *wanted)
             if status != 0:
-                raise RuntimeError("window_driver query failed: " + err)
+                # Under load a Wine process now and then ends at its start, before it
+                # reads a key: a query changes nothing, so it is asked once more.
+                status, out, err = self.run(self.driver, "query", *wanted)
+            if status != 0:
+                raise RuntimeError(f"window_driver query failed ({status}): " + err)
             self.registry = ({w.lower() for w in wanted}, self.parse_query(out))
         return {k: v for k, v in self.registry[1].items() if under(k, folded)}
 
