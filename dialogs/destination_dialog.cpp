@@ -4,7 +4,7 @@
 #include "dialogs/dialog_loader.h"
 #include "dialogs/install_dialogs.h"
 #include "options/installer_variables.h"
-#include "payload/payload_state.h"
+#include "common/payload_figures.h"
 #include "text/message_catalogue.h"
 
 namespace {

@@ -8,7 +8,7 @@
 
 #include "uninstall/extension_restore.h"
 #include "uninstall/uninstall_command.h"
-#include "uninstall/wininit_rename.h"
+#include "common/wininit_rename.h"
 
 TEST(UninstallDecisions, EachExtensionIsGivenBackOnlyWhileItStillNamesTheProduct) {
   const struct {

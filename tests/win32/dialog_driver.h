@@ -16,7 +16,7 @@
 #include "dialogs/dialog_loader.h"
 #include "options/installer_variables.h"
 #include "options/options_files.h"
-#include "payload/payload_state.h"
+#include "common/payload_figures.h"
 #include "test_support.h"
 #include "text/message_catalogue.h"
 

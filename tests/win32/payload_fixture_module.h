@@ -10,7 +10,7 @@
 #include "common/installer_state.h"
 #include "payload/file_extraction.h"
 #include "payload/payload_reader.h"
-#include "payload/payload_state.h"
+#include "common/payload_figures.h"
 #include "test_support.h"
 
 namespace payload_testing {

@@ -5,7 +5,7 @@
 #include <gtest/gtest.h>
 
 #include "payload/archive_format.h"
-#include "payload/payload_state.h"
+#include "common/payload_figures.h"
 #include "payload_fixture_module.h"
 #include "test_support.h"
 

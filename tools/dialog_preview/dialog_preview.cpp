@@ -18,7 +18,7 @@
 #include "common/installer_state.h"
 #include "dialogs/dialog_loader.h"
 #include "dialogs/install_dialogs.h"
-#include "payload/payload_state.h"
+#include "common/payload_figures.h"
 #include "text/message_catalogue.h"
 
 namespace {

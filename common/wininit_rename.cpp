@@ -1,4 +1,4 @@
-#include "uninstall/wininit_rename.h"
+#include "common/wininit_rename.h"
 
 #include "common/bounded_text.h"
 

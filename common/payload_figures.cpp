@@ -1,5 +1,6 @@
-#include "payload/payload_state.h"
+#include "common/payload_figures.h"
 
 uint16_t FileCount = 0;
 uint32_t ArchiveTotal = 0;
 uint32_t BytesRead = 0;
+RoomTable PayloadRoom;
