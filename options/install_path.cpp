@@ -3,8 +3,63 @@
 #include <windows.h>
 
 #include "common/bounded_text.h"
+#include "common/install_journal.h"
 #include "common/install_log.h"
 #include "common/installer_state.h"
+#include "common/payload_figures.h"
+#include "text/message_catalogue.h"
+
+namespace {
+
+typedef BOOL(WINAPI* FreeSpaceExFunction)(LPCSTR, PULARGE_INTEGER, PULARGE_INTEGER, PULARGE_INTEGER);
+
+// Bytes free for this user on the drive of `level` and its allocation unit. -1 when
+// the drive answers neither call: such a drive is not refused.
+int DriveRoom(const char* level, uint64_t* free, uint32_t* unit) {
+  DWORD sectorsPerCluster = 0, bytesPerSector = 0, freeClusters = 0, clusters = 0;
+  bool known = GetDiskFreeSpaceA(level, &sectorsPerCluster, &bytesPerSector, &freeClusters, &clusters) != 0;
+  *unit = known ? sectorsPerCluster * bytesPerSector : 0;
+  *free = (uint64_t)freeClusters * *unit;
+  // Drives past 2 GB answer the old call with at most 2 GB; the first Windows 95 has
+  // no newer one, so it is looked up.
+  FreeSpaceExFunction freeSpaceEx = reinterpret_cast<FreeSpaceExFunction>(
+      reinterpret_cast<void*>(GetProcAddress(GetModuleHandleA("KERNEL32"), "GetDiskFreeSpaceExA")));
+  ULARGE_INTEGER available, total, totalFree;
+  if (freeSpaceEx != nullptr && freeSpaceEx(level, &available, &total, &totalFree)) {
+    *free = available.QuadPart;
+    known = true;
+  }
+  return known ? 0 : -1;
+}
+
+// 0 when the drive of `full` has room for the product or does not say; -1 after the
+// "noRoom" box, naming what is needed and what is free. The directory itself answers
+// when it exists (also where a drive of its own is mounted on it), else its drive's
+// root.
+int CheckRoom(const char* full) {
+  char level[kPathSize];
+  CopyBounded(level, sizeof level, full);
+  JoinPath(level, sizeof level, "");
+  uint64_t free = 0;
+  uint32_t unit = 0;
+  if (DriveRoom(level, &free, &unit) != 0) {
+    level[3] = '\0';
+    if (level[1] != ':' || DriveRoom(level, &free, &unit) != 0) {
+      LogEvent("room on %s: not known", full);
+      return 0;
+    }
+  }
+  uint64_t needed = RoomNeeded(&PayloadRoom, unit);
+  LogEvent("room on %s: %ldK needed, %ldK free, unit %lu", level, KilobytesUp(needed), KilobytesDown(free),
+           (unsigned long)unit);
+  if (needed <= free) return 0;
+  char message[400];
+  FormatBounded(message, sizeof message, LookupMessage("noRoom"), KilobytesUp(needed), KilobytesDown(free));
+  ShowErrorText(message);
+  return -1;
+}
+
+}  // namespace
 
 int CreateInstallPath() {
   StripLeadingBlanks(InstallDirectory);
@@ -23,6 +78,7 @@ int CreateInstallPath() {
     return 1;
   }
   LogEvent("directory %s: %s", InstallDirectory, full);
+  if (CheckRoom(full) != 0) return 2;
 
   size_t position = 3;
   size_t prefixLength = 0;
@@ -32,7 +88,11 @@ int CreateInstallPath() {
     // A level that cannot be created (it exists, it is a server or share, access is
     // denied) is skipped: the copy reports the first file it cannot create.
     if (CreateDirectoryA(prefix, nullptr)) {
+      // The journal's first block holds every level a path can have.
+      Remember(kJournalDirectory, prefix);
       LogEvent("level %s: created", prefix);
+    } else if (GetLastError() == ERROR_ALREADY_EXISTS) {
+      LogEvent("level %s: exists", prefix);
     } else {
       LogEvent("level %s: not created, error %lu", prefix, GetLastError());
     }

@@ -22,9 +22,11 @@ void StripLeadingBlanks(char* text);
 
 #ifdef _WIN32
 // Acting part: strips InstallDirectory's leading blanks, resolves its full path and
-// creates every level, ignoring levels that cannot be created. 0 when the full path
-// was determined; 1 when it could not be, or when a file below it would be too deep
-// for the file calls (InstalledPathsFit, with LongestEntryPath): nothing is then
-// created.
+// creates every level, ignoring levels that cannot be created; the levels it creates
+// go into the install journal. 0 when the full path was determined; 1 when it could
+// not be, or when a file below it would be too deep for the file calls
+// (InstalledPathsFit, with LongestEntryPath); 2 when its drive has less room free
+// than the product needs (PayloadRoom), after the "noRoom" box. With 1 or 2 nothing
+// is created.
 int CreateInstallPath();
 #endif

@@ -7,7 +7,7 @@
 #include "common/installer_instance.h"
 #include "common/installer_state.h"
 #include "payload/archive_format.h"
-#include "payload/payload_state.h"
+#include "common/payload_figures.h"
 #include "payload/payload_stream.h"
 #include "text/message_catalogue.h"
 
@@ -84,6 +84,7 @@ int ReadEntryHeader(char* name, uint32_t* dataLength) {
 
 int CheckWholePayload() {
   LongestEntryPath = 0;
+  ClearRoomTable(&PayloadRoom);
   char name[kEntryNameBufferSize];
   char piece[2048];
   for (uint32_t index = 0; index < FileCount; ++index) {
@@ -92,6 +93,7 @@ int CheckWholePayload() {
     // The path below the install directory is as long as the name: its "!" becomes
     // the "\" between the directory and the file ("EYE_8!ENGLISH\IMAGES", "ENGLISH\IMAGES\EYE_8").
     if (TextLength(name) > LongestEntryPath) LongestEntryPath = TextLength(name);
+    AddFileToRoom(&PayloadRoom, dataLength);
     while (dataLength != 0) {
       uint32_t count = dataLength < sizeof piece ? dataLength : (uint32_t)sizeof piece;
       if (ReadPayload(piece, count) != count) return FailOpen("corData");

@@ -30,7 +30,7 @@ int ReadEntryHeader(char* name, uint32_t* dataLength);
 // header and data, then the stream's end and its Adler-32. On success the payload is
 // open again at its first entry; -1 after the error box ("corData", "noMem"), with
 // the payload closed. Memory stays that of the copy: the data passes one piece at a
-// time. Sets LongestEntryPath.
+// time. Sets LongestEntryPath and PayloadRoom.
 int CheckWholePayload();
 
 // Releases the input buffer, the inflater and the resource; a second call does nothing.
