@@ -109,6 +109,15 @@ int EntryTargetPaths(const char* installDirectory, const char* name, char* targe
   return status;
 }
 
+int SetAsidePath(const char* target, uint32_t index, char* out, size_t size) {
+  size_t folder = TextLength(target);
+  while (folder > 0 && !IsDirectoryEnd(target[folder - 1])) --folder;
+  char name[] = "~LMV0000.TMP";
+  for (int digit = 7; digit >= 4; --digit, index >>= 4) name[digit] = "0123456789ABCDEF"[index & 0xF];
+  if (CopyBoundedN(out, size, target, folder) != 0) return -1;
+  return AppendBounded(out, size, name);
+}
+
 bool EntryNameIsSafe(const char* name) {
   const char* level = name;
   for (const char* p = name;; ++p) {

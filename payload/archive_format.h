@@ -73,6 +73,13 @@ int EntryRelativePath(const char* name, char* out, size_t size);
 int EntryTargetPaths(const char* installDirectory, const char* name, char* target, size_t targetSize,
                      char* directory, size_t directorySize);
 
+// Where the copy sets aside the file it replaces at `target`, the entry `index`'s:
+// "~LMV" and the index in four hexadecimal digits, ".TMP", in the target's own folder
+// (a rename, never a copy). 8.3, so that every file system takes it, and the same
+// for the same entry in every run, so that a run cut short leaves nothing the next
+// one cannot find. 0, or -1 when it does not fit `size`.
+int SetAsidePath(const char* target, uint32_t index, char* out, size_t size);
+
 // True unless the name could reach outside the install directory or name no file:
 // an empty level, a level "." or "..", or a ":" anywhere. The installer refuses such
 // names as corrupted data.

@@ -3,12 +3,14 @@
 #include "common/bounded_text.h"
 #include "common/global_memory.h"
 #include "common/halt_places.h"
+#include "common/install_journal.h"
 #include "common/install_log.h"
 #include "common/installer_state.h"
 #include "dialogs/dialog_loader.h"
+#include "exports/exported_helpers.h"
 #include "payload/archive_format.h"
 #include "payload/payload_reader.h"
-#include "payload/payload_state.h"
+#include "common/payload_figures.h"
 #include "payload/progress_arithmetic.h"
 #include "shell/class_keys.h"
 #include "text/message_catalogue.h"
@@ -54,9 +56,64 @@ int CopyEntryData(HWND dialog, HFILE file, uint32_t dataLength, char* chunk) {
   return 0;
 }
 
-// Reads one entry's header, creates its file and copies its data. 0, or -1 after
-// the error box.
-int ExtractEntry(HWND dialog) {
+// Sets aside the file the entry `index` replaces at `target`, under SetAsidePath's
+// name in its folder: a rename, which the system allows also while a program runs
+// from the file or holds it open. Its record is made first, so that whatever cuts the
+// run short, the uninstall finds it. 0 (also when there is nothing to replace), or -1
+// after the error box.
+int SetAsideReplacedFile(const char* target, uint32_t index) {
+  char aside[kPathSize];
+  if (SetAsidePath(target, index, aside, sizeof aside) != 0) {
+    ShowDestinationError(HFILE_ERROR, target);
+    return -1;
+  }
+  DWORD attributes = GetFileAttributesA(target);
+  bool asideThere = GetFileAttributesA(aside) != INVALID_FILE_ATTRIBUTES;
+  // A run cut short between setting the file aside and writing its successor: the
+  // file goes back to its place first, as if that run had not begun it.
+  if (attributes == INVALID_FILE_ATTRIBUTES && asideThere && MoveFileA(aside, target)) {
+    attributes = GetFileAttributesA(target);
+  }
+  if (attributes == INVALID_FILE_ATTRIBUTES || (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0) return 0;
+  // Left by a run cut short after its successor was written: that successor is what
+  // this run replaces.
+  if (asideThere) DeleteFileA(aside);
+  RecordInstalledFile(aside);
+  if (!MoveFileA(target, aside)) {
+    DWORD error = GetLastError();
+    if (error == ERROR_SHARING_VIOLATION || error == ERROR_LOCK_VIOLATION) {
+      char message[200 + kPathSize];
+      FormatBounded(message, sizeof message, LookupMessage("errHeld"), target);
+      ShowErrorText(message);
+    } else {
+      ShowDestinationError(HFILE_ERROR, target);
+    }
+    return -1;
+  }
+  if (Remember(kJournalAside, aside, target) != 0) {
+    MoveFileA(aside, target);
+    ShowErrorBox("noMem");
+    return -1;
+  }
+  LogEvent("file %s: set aside as %s", target, aside);
+  HaltPlace("aside", (long)index + 1);
+  return 0;
+}
+
+// Creates the one directory level the entry asks for, remembering it when it is new.
+// Its failure is no error: the directory may exist already, and one that is really
+// missing makes the file creation fail. 0, or -1 after the error box.
+int CreateEntryDirectory(const char* directory) {
+  if (directory[0] == '\0' || !CreateDirectoryA(directory, nullptr)) return 0;
+  if (Remember(kJournalDirectory, directory) == 0) return 0;
+  RemoveDirectoryA(directory);
+  ShowErrorBox("noMem");
+  return -1;
+}
+
+// Reads one entry's header, sets aside the file it replaces, creates its file and
+// copies its data. 0, or -1 after the error box.
+int ExtractEntry(HWND dialog, uint32_t index) {
   char name[kEntryNameBufferSize];
   uint32_t dataLength = 0;
   if (ReadEntryHeader(name, &dataLength) != 0) {
@@ -70,35 +127,39 @@ int ExtractEntry(HWND dialog) {
     return -1;
   }
 
+  int status = -1;
   char target[kPathSize];
   char directory[kPathSize];
+  HFILE file = HFILE_ERROR;
   if (EntryTargetPaths(InstallDirectory, name, target, sizeof target, directory, sizeof directory) != 0) {
     // A path that does not fit would name another file: refused, naming what fit.
     ShowDestinationError(HFILE_ERROR, target);
-    ReleaseLocked(chunk);
-    return -1;
+  } else if (CreateEntryDirectory(directory) == 0) {
+    if (MainProgramPath[0] == '\0') CopyBounded(MainProgramPath, sizeof MainProgramPath, target);
+    if (SetAsideReplacedFile(target, index) == 0) {
+      OFSTRUCT of;
+      file = OpenFile(target, &of, OF_CREATE | OF_SHARE_DENY_NONE | OF_READWRITE);
+      if (file == HFILE_ERROR) {
+        ShowDestinationError(file, target);
+      } else if (Remember(kJournalFile, target) != 0) {
+        _lclose(file);
+        file = HFILE_ERROR;
+        DeleteFileA(target);
+        ShowErrorBox("noMem");
+      } else {
+        status = 0;
+      }
+    }
   }
-  // One level only, and its failure is no error: the directory may exist already,
-  // and a directory that is really missing makes the file creation fail below.
-  if (directory[0] != '\0') CreateDirectoryA(directory, nullptr);
-  if (MainProgramPath[0] == '\0') CopyBounded(MainProgramPath, sizeof MainProgramPath, target);
-
-  DeleteFileA(target);
-  OFSTRUCT of;
-  HFILE file = OpenFile(target, &of, OF_CREATE | OF_SHARE_DENY_NONE | OF_READWRITE);
-  if (file == HFILE_ERROR) {
-    ShowDestinationError(file, target);
-    ReleaseLocked(chunk);
-    return -1;
-  }
-  RecordInstalledFile(target);
-
-  int status = CopyEntryData(dialog, file, dataLength, chunk);
   if (status == 0) {
-    _hwrite(file, chunk, 0);  // sets the end of the file here
-    LogEvent("file %s: %lu bytes", target, (unsigned long)dataLength);
+    RecordInstalledFile(target);
+    status = CopyEntryData(dialog, file, dataLength, chunk);
+    if (status == 0) {
+      _hwrite(file, chunk, 0);  // sets the end of the file here
+      LogEvent("file %s: %lu bytes", target, (unsigned long)dataLength);
+    }
   }
-  _lclose(file);
+  if (file != HFILE_ERROR) _lclose(file);
   ReleaseLocked(chunk);
   return status;
 }
@@ -106,6 +167,13 @@ int ExtractEntry(HWND dialog) {
 void EndCopy(HWND dialog, int result) {
   KillTimer(dialog, CopyTimerId);
   EndDialog(dialog, result);
+}
+
+// The failure exit: the error has been shown; what the copy did is taken back before
+// the installation ends.
+void FailCopy(HWND dialog) {
+  TakeBack();
+  EndCopy(dialog, -1);
 }
 
 }  // namespace
@@ -116,18 +184,14 @@ void ExtractFiles(HWND dialog) {
   LastDrawTick = GetTickCount();
 
   for (int32_t index = 0; index < (int32_t)FileCount; ++index) {
-    if (ExtractEntry(dialog) != 0) {
-      EndCopy(dialog, -1);
-      return;
-    }
+    if (ExtractEntry(dialog, (uint32_t)index) != 0) return FailCopy(dialog);
     HaltPlace("copy", index + 1);
   }
   // A payload whose stream goes on after the last entry, or whose Adler-32 check
   // does not match, is corrupt even though every entry could be read.
   if (CheckPayloadEnd() != 0) {
     ShowErrorBox("corData");
-    EndCopy(dialog, -1);
-    return;
+    return FailCopy(dialog);
   }
 
   // The installed program's own data file: recorded for its uninstall, not created.
@@ -135,6 +199,8 @@ void ExtractFiles(HWND dialog) {
   CopyBounded(dataFile, sizeof dataFile, InstallDirectory);
   if (AppendBounded(dataFile, sizeof dataFile, "\\DEF.LMV") == 0) RecordInstalledFile(dataFile);
 
+  // Every file is in place: what was set aside goes.
+  CommitJournal(DetectWindows(), ForgetInstalledFile);
   EndCopy(dialog, 0);
   ExtractionBusy = 0;
 }

@@ -3,6 +3,7 @@
 #include <windows.h>
 
 #include "common/bounded_text.h"
+#include "common/install_journal.h"
 #include "common/install_log.h"
 #include "common/installer_state.h"
 #include "shell/record_name.h"
@@ -13,6 +14,31 @@ namespace {
 // records every file, and opening the key anew for each record cost about as much as
 // the record itself.
 HKEY InstalledKey = nullptr;
+// Whether Lumivora\installed was there before this run's first record: only then can
+// a record be there already, which a copy taken back must leave.
+bool InstalledKeyWasThere = false;
+
+bool KeyExists(HKEY root, const char* name) {
+  HKEY probe;
+  if (RegOpenKeyA(root, name, &probe) != ERROR_SUCCESS) return false;
+  RegCloseKey(probe);
+  return true;
+}
+
+// Opens Lumivora\installed, remembering the keys this creates for a copy taken back.
+bool OpenInstalledKey() {
+  if (InstalledKey != nullptr) return true;
+  bool productWasThere = KeyExists(HKEY_CLASSES_ROOT, kProductClass);
+  InstalledKeyWasThere = KeyExists(HKEY_CLASSES_ROOT, kInstalledKey);
+  if (RegCreateKeyA(HKEY_CLASSES_ROOT, kInstalledKey, &InstalledKey) != ERROR_SUCCESS) {
+    InstalledKey = nullptr;
+    return false;
+  }
+  // Newest first when taken back: the records, then this key, then the product's.
+  if (!productWasThere) Remember(kJournalKey, kProductClass);
+  if (!InstalledKeyWasThere) Remember(kJournalKey, kInstalledKey);
+  return true;
+}
 
 void LogClassesValue(const char* key, const char* value, bool ok) {
   LogEvent("registry HKEY_CLASSES_ROOT\\%s = \"%s\": %s", key, value, LogOutcome(ok));
@@ -89,15 +115,24 @@ void RecordInstalledFile(const char* path) {
   // The kept key may have been deleted since the last record (by another program, say),
   // and a deleted key takes no subkeys: it is then opened anew, once.
   for (int attempt = 0; attempt < 2; ++attempt) {
-    if (InstalledKey == nullptr && RegCreateKeyA(HKEY_CLASSES_ROOT, kInstalledKey, &InstalledKey) != ERROR_SUCCESS) {
-      InstalledKey = nullptr;
-      return;
-    }
+    if (!OpenInstalledKey()) return;
+    bool wasThere = InstalledKeyWasThere && JournalIsOpen() && KeyExists(InstalledKey, record);
     if (RegSetValueA(InstalledKey, record, REG_SZ, "", 0) == ERROR_SUCCESS) {
       LogEvent("record %s", record);
+      if (!wasThere) {
+        char key[kPathSize];
+        // A record whose key does not fit is one a copy taken back leaves behind.
+        if (FormatBounded(key, sizeof key, "%s\\%s", kInstalledKey, record) == 0) Remember(kJournalKey, key);
+      }
       return;
     }
     RegCloseKey(InstalledKey);
     InstalledKey = nullptr;
   }
+}
+
+void ForgetInstalledFile(const char* path) {
+  char record[kPathSize];
+  if (RecordNameFor(InstallDirectory, path, record, sizeof record) != 0 || !OpenInstalledKey()) return;
+  LogEvent("record %s deleted: %s", record, LogOutcome(RegDeleteKeyA(InstalledKey, record) == ERROR_SUCCESS));
 }

@@ -17,4 +17,9 @@ int QueryClassesValue(const char* key, char* buffer, size_t size);
 
 // Records a file the installer has just created, as a subkey of
 // HKEY_CLASSES_ROOT\Lumivora\installed named after its path below InstallDirectory.
+// While the install journal is open, the keys it adds (the record, and the product's
+// keys when they are new) are remembered there.
 void RecordInstalledFile(const char* path);
+
+// Deletes the record of a file that is gone.
+void ForgetInstalledFile(const char* path);

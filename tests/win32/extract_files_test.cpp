@@ -6,13 +6,15 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <map>
 #include <set>
 
 #include "common/bounded_text.h"
+#include "common/install_journal.h"
 #include "common/installer_state.h"
 #include "dialogs/dialog_loader.h"
 #include "payload/payload_reader.h"
-#include "payload/payload_state.h"
+#include "common/payload_figures.h"
 #include "payload_fixture_module.h"
 #include "test_support.h"
 
@@ -34,7 +36,7 @@ class ExtractTest : public ::testing::Test {
   int Copy(FixtureModule* fixture, const std::string& directory) {
     EXPECT_TRUE(fixture->loaded()) << fixture->path();
     CopyBounded(InstallDirectory, sizeof InstallDirectory, directory.c_str());
-    if (OpenPayload() != 0) return -99;
+    if (OpenPayload() != 0 || OpenJournal() != 0) return -99;
     return (int)DialogBoxParamA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(kCopyTemplate), nullptr, CopyDialogProc,
                                 0);
   }
@@ -103,64 +105,147 @@ TEST_F(ExtractTest, AnEmptyArchiveRecordsOnlyTheDataFile) {
   EXPECT_STREQ(MainProgramPath, "");
 }
 
-TEST_F(ExtractTest, FailuresShowTheirBoxEndTheCopyAndKeepWhatWasWritten) {
+namespace {
+
+// Every file below `directory` with its size and a digest of its bytes, and every
+// directory (as "<dir>").
+std::map<std::string, std::string> Tree(const std::string& directory, const std::string& prefix = "") {
+  std::map<std::string, std::string> tree;
+  WIN32_FIND_DATAA found;
+  HANDLE search = FindFirstFileA((directory + "\\*").c_str(), &found);
+  if (search == INVALID_HANDLE_VALUE) return tree;
+  do {
+    std::string name = found.cFileName;
+    if (name == "." || name == "..") continue;
+    if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
+      tree[prefix + name] = "<dir>";
+      for (const auto& entry : Tree(directory + "\\" + name, prefix + name + "\\")) tree.insert(entry);
+    } else {
+      std::string bytes;
+      ReadFileBytes(directory + "\\" + name, &bytes);
+      tree[prefix + name] = std::to_string(bytes.size()) + " bytes, digest " + std::to_string(std::hash<std::string>()(bytes));
+    }
+  } while (FindNextFileA(search, &found));
+  FindClose(search);
+  return tree;
+}
+
+// OpenFile refusing its `FailingOpen`-th call from now on, as a full directory or a
+// missing right would.
+decltype(&OpenFile) RealOpenFile = nullptr;
+int FailingOpen = 0;
+HFILE WINAPI RefuseOneOpen(LPCSTR path, LPOFSTRUCT of, UINT mode) {
+  return --FailingOpen == 0 ? HFILE_ERROR : RealOpenFile(path, of, mode);
+}
+
+// An earlier installation in `scratch`: two files the tree replaces, one of the
+// user's, a directory, and their records.
+void EarlierInstallation(const ScratchDir& scratch) {
+  CreateDirectoryA((scratch / "ENGLISH").c_str(), nullptr);
+  WriteFileBytes(scratch / "README.TXT", std::string(5000, 'x'));
+  WriteFileBytes(scratch / "ENGLISH\\INDEX.HTM", "old");
+  WriteFileBytes(scratch / "NOTES.TXT", "the user's");
+  for (const char* record : {"README.TXT", "ENGLISH$INDEX.HTM", "DEF.LMV"}) {
+    HKEY key;
+    ASSERT_EQ(RegCreateKeyA(HKEY_CLASSES_ROOT, (std::string("Lumivora\\installed\\") + record).c_str(), &key), 0);
+    RegCloseKey(key);
+  }
+}
+
+}  // namespace
+
+// Whatever ends the copy, and at whichever entry, the folder and the records are as
+// they were before: nothing of a fresh copy is left, and every file of an earlier
+// installation is back with its earlier bytes.
+TEST_F(ExtractTest, AFailedCopyIsTakenBackWhole) {
   struct Case {
     const char* fixture;
-    std::string box;  // "" for the errDest text built below
-    std::vector<std::pair<std::string, std::string>> files;  // written before the failure
-    std::vector<std::string> absent;
+    int failingOpen;  // the OpenFile call that fails, 0 for none
+    std::string box;  // "" for the errDest text
   };
-  const std::vector<Case> cases = {
-      // The parent of MISSING\SUB was never created.
-      {"no_parent", "", {{"A.TXT", "first file"}}, {"MISSING", "MISSING\\SUB\\F.TXT"}},
-      // The stream ends inside the data of CUT.BIN: its first piece stays.
-      {"cut_in_data", kCorData, {{"A.TXT", "first file"}}, {}},
-      // Every file could be written, but the Adler-32 check does not match.
-      {"bad_trailer", kCorData, {{"A.TXT", "first file"}, {"SUB\\B.TXT", "second file"}}, {}},
-      // The header promises one entry; a second one follows it.
-      {"extra_entry", kCorData, {{"A.TXT", "first file"}}, {"SUB"}},
-      // The header promises three entries; the stream holds two.
-      {"promises_more", kCorData, {{"A.TXT", "first file"}, {"SUB\\B.TXT", "second file"}}, {}},
-      // A name length of 60 would overrun the 52-byte name buffer.
-      {"long_name", kCorData, {}, {}},
-      // The name's last byte is no NUL.
-      {"unterminated", kCorData, {}, {"ABCDEF"}},
-      // "EVIL.TXT!..\.." would lead out of the install directory.
-      {"escape", kCorData, {{"A.TXT", "first file"}}, {"..\\..\\EVIL.TXT", "..\\EVIL.TXT"}},
+  std::vector<Case> cases = {
+      {"no_parent", 0, ""},          // the parent of MISSING\SUB was never created
+      {"cut_in_data", 0, kCorData},  // the stream ends inside the data of CUT.BIN
+      {"bad_trailer", 0, kCorData},  // every file written, the Adler-32 check fails
+      {"extra_entry", 0, kCorData},  // a second entry follows the one promised
+      {"promises_more", 0, kCorData},
+      {"long_name", 0, kCorData},  // a name length of 60 would overrun the name buffer
+      {"unterminated", 0, kCorData},
+      {"escape", 0, kCorData},  // "EVIL.TXT!..\.." would lead out of the folder
   };
-  for (const Case& c : cases) {
-    DeleteProductKeys();
-    FixtureModule fixture(c.fixture);
-    ScratchDir scratch(std::string("extract-") + c.fixture);
-    DialogWatcher watcher;
-    EXPECT_EQ(Copy(&fixture, scratch.path()), -1) << c.fixture;
-    std::string box = c.box;
-    if (box.empty()) {
-      box = "Error creating destination file, the target disk may be full. (-1)\r\n\r\nFilename=" +
-            (scratch / "MISSING\\SUB\\F.TXT") + "\r\n\r\nInstallation aborted.";
+  for (int entry = 1; entry <= 8; ++entry) cases.push_back({"tree", entry, ""});
+  for (bool over : {false, true}) {
+    for (const Case& c : cases) {
+      SCOPED_TRACE(std::string(c.fixture) + " " + std::to_string(c.failingOpen) + (over ? ", over an earlier one" : ""));
+      DeleteProductKeys();
+      FixtureModule fixture(c.fixture);
+      ScratchDir scratch(std::string("extract-back-") + c.fixture);
+      if (over) EarlierInstallation(scratch);
+      const auto before = Tree(scratch.path());
+      const auto recordsBefore = InstalledRecords();
+      ImportPatch patch("kernel32.dll", "OpenFile", reinterpret_cast<void*>(&RefuseOneOpen));
+      ASSERT_TRUE(patch.ok());
+      RealOpenFile = reinterpret_cast<decltype(&OpenFile)>(patch.original());
+      FailingOpen = c.failingOpen;
+
+      DialogWatcher watcher;
+      EXPECT_EQ(Copy(&fixture, scratch.path()), -1);
+      const auto boxes = ErrorTexts(watcher);
+      ASSERT_EQ(boxes.size(), 1u);
+      if (c.box.empty()) {
+        EXPECT_EQ(boxes[0].rfind("Error creating destination file, the target disk may be full. (-1)", 0), 0u) << boxes[0];
+      } else {
+        EXPECT_EQ(boxes[0], c.box);
+      }
+      EXPECT_EQ(Tree(scratch.path()), before);
+      EXPECT_EQ(InstalledRecords(), recordsBefore);
+      EXPECT_EQ(KeyExists(HKEY_CLASSES_ROOT, "Lumivora"), over) << "a product key this run made goes too";
+      EXPECT_EQ(ExtractionBusy, 1) << "the installation ends after a failed copy";
+      EXPECT_FALSE(JournalIsOpen());
     }
-    EXPECT_EQ(ErrorTexts(watcher), std::vector<std::string>{box}) << c.fixture;
-    std::set<std::string> records;
-    for (const auto& [path, bytes] : c.files) {
-      EXPECT_EQ(Read(scratch / path), bytes) << c.fixture << ": " << path;
-      std::string record = path;
-      std::replace(record.begin(), record.end(), '\\', '$');
-      records.insert(record);
-    }
-    for (const std::string& path : c.absent) {
-      EXPECT_FALSE(FileExists(scratch / path) || DirectoryExists(scratch / path)) << c.fixture << ": " << path;
-    }
-    if (std::string(c.fixture) == "cut_in_data") {
-      // The first 2,048-byte piece was read in full before the stream ended; its data
-      // follows the header (6), A.TXT's entry (21) and CUT.BIN's header (13).
-      EXPECT_EQ(Read(scratch / "CUT.BIN"), fixture.Archive().substr(40, 2048));
-      records.insert("CUT.BIN");
-    }
-    EXPECT_EQ(InstalledRecords(), records) << c.fixture << ": the records of what was created, and no DEF.LMV";
-    std::string expectedMain = c.files.empty() ? "" : scratch / c.files[0].first;
-    EXPECT_EQ(std::string(MainProgramPath), expectedMain) << c.fixture << ": kept after the failure";
-    EXPECT_EQ(ExtractionBusy, 1) << c.fixture << ": the installation ends after a failed copy";
   }
+}
+
+// A file that a program holds: one it runs from (a mapped image) is set aside and
+// left to the restart; one it holds without letting it be renamed ends the copy with
+// a box that says so, and the copy is taken back.
+TEST_F(ExtractTest, AFileAProgramHoldsIsSetAsideOrNamed) {
+  FixtureModule fixture("tree");
+  ScratchDir scratch("extract-held");
+  const std::string main = scratch / "MAIN.EXE";
+  ASSERT_TRUE(CopyFileA(fixture.path().c_str(), main.c_str(), FALSE));
+  HMODULE running = LoadLibraryA(main.c_str());
+  ASSERT_NE(running, nullptr);
+  ASSERT_FALSE(DeleteFileA(main.c_str())) << "an image in use cannot be deleted";
+  {
+    DialogWatcher watcher;
+    EXPECT_EQ(Copy(&fixture, scratch.path()), 0);
+    EXPECT_TRUE(ErrorTexts(watcher).empty());
+  }
+  EXPECT_EQ(Read(main), TreeFile("MAIN.EXE"));
+  const std::string aside = scratch / "~LMV0000.TMP";
+  EXPECT_TRUE(FileExists(aside)) << "still held";
+  std::string pending;
+  ReadNamedValue(HKEY_LOCAL_MACHINE, "System\\CurrentControlSet\\Control\\Session Manager", "PendingFileRenameOperations",
+                 &pending);
+  EXPECT_NE(pending.find("~LMV0000.TMP"), std::string::npos) << "deleted at the next restart";
+  EXPECT_EQ(InstalledRecords().count("~LMV0000.TMP"), 1u) << "recorded while it is there";
+  FreeLibrary(running);
+  DeleteFileA(aside.c_str());  // as the restart would
+
+  DeleteProductKeys();
+  const auto before = Tree(scratch.path());
+  HANDLE held = CreateFileA((scratch / "README.TXT").c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+  ASSERT_NE(held, INVALID_HANDLE_VALUE);
+  DialogWatcher refused;
+  EXPECT_EQ(Copy(&fixture, scratch.path()), -1);
+  CloseHandle(held);
+  EXPECT_EQ(ErrorTexts(refused), std::vector<std::string>{"The file " + (scratch / "README.TXT") +
+                                                          " is in use by a program and cannot be replaced.\r\n\r\n"
+                                                          "Please close that program and start the installation "
+                                                          "again.\r\n\r\nInstallation aborted."});
+  EXPECT_EQ(Tree(scratch.path()), before);
+  EXPECT_TRUE(InstalledRecords().empty());
 }
 
 TEST_F(ExtractTest, APathLongerThanItsBufferIsRefusedNamingWhatFit) {
@@ -217,8 +302,8 @@ TEST_F(ExtractTest, NoMemoryForTheCopyBufferAndAFullDiskEndTheCopy) {
     EXPECT_EQ(Copy(&fixture, scratch.path()), -1);
     EXPECT_EQ(ErrorTexts(watcher), std::vector<std::string>{
                                        "Error writing file, the target disk may be full.\r\n\r\nInstallation aborted."});
-    EXPECT_TRUE(FileExists(scratch / "MAIN.EXE")) << "created and recorded before its data";
-    EXPECT_EQ(InstalledRecords(), std::set<std::string>{"MAIN.EXE"});
+    EXPECT_FALSE(FileExists(scratch / "MAIN.EXE")) << "taken back";
+    EXPECT_TRUE(InstalledRecords().empty());
   }
 }
 

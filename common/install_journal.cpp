@@ -1,0 +1,120 @@
+#include "common/install_journal.h"
+
+#include <windows.h>
+
+#include "common/bounded_text.h"
+#include "common/deletion_at_restart.h"
+#include "common/global_memory.h"
+#include "common/halt_places.h"
+#include "common/install_log.h"
+
+namespace {
+
+// Items are kept in blocks taken as they fill, each linked to the one before; an item
+// is its kind, its texts with their NULs and its own length in two bytes, so that the
+// blocks can be walked back from their ends, newest first.
+enum { kBlockBytes = 32768 - 16 };
+
+struct JournalBlock {
+  JournalBlock* previous;
+  unsigned used;
+  char items[kBlockBytes];
+};
+
+JournalBlock* Newest = nullptr;
+bool Open = false;
+
+// Taking back (`commit` false) undoes every item, newest first, whatever became of the
+// one before: a directory's files go before the directory, deeper levels before
+// shallower ones. Committing deletes the files set aside, or leaves one that a
+// program holds to the restart. Either way the journal is closed.
+void Close(bool commit, uint32_t family, void (*gone)(const char*)) {
+  while (Newest != nullptr) {
+    unsigned at = Newest->used;
+    while (at > 0) {
+      const unsigned char* end = reinterpret_cast<const unsigned char*>(Newest->items + at);
+      at -= end[-2] | (end[-1] << 8);
+      const char* item = Newest->items + at;
+      JournalKind kind = (JournalKind)item[0];
+      const char* first = item + 1;
+      const char* second = first + TextLength(first) + 1;
+      if (commit) {
+        if (kind != kJournalAside) continue;
+        if (DeleteFileA(first)) {
+          gone(first);
+          LogEvent("file %s set aside: deleted", first);
+        } else {
+          // A program still holds it: the system deletes it at its next restart. Only
+          // Windows NT lets a program's file be renamed while it is held, so only there
+          // can a file set aside be held still; Win32s has no such deletion anyway.
+          int scheduled = family == 2 ? DeleteAtRestartOnNt(first) : -1;
+          LogEvent("file %s set aside: held by a program, deleted at the next restart: %s", first,
+                   LogOutcome(scheduled == 0));
+        }
+        HaltPlace("commit");
+        continue;
+      }
+      bool done;
+      const char* step;
+      if (kind == kJournalDirectory) {
+        done = RemoveDirectoryA(first) != 0;
+        step = "directory removed: ";
+      } else if (kind == kJournalFile) {
+        done = DeleteFileA(first) != 0;
+        step = "file deleted: ";
+      } else if (kind == kJournalAside) {
+        done = MoveFileA(first, second) != 0;
+        step = "file put back: ";
+        first = second;
+      } else {
+        done = RegDeleteKeyA(HKEY_CLASSES_ROOT, first) == ERROR_SUCCESS;
+        step = "key deleted: HKEY_CLASSES_ROOT\\";
+      }
+      LogEvent("taken back, %s%s: %s", step, first, LogOutcome(done));
+    }
+    JournalBlock* previous = Newest->previous;
+    ReleaseLocked(Newest);
+    Newest = previous;
+  }
+  Open = false;
+}
+
+}  // namespace
+
+int OpenJournal() {
+  Close(false, 0, nullptr);
+  Newest = static_cast<JournalBlock*>(AllocateLocked(sizeof(JournalBlock)));
+  if (Newest == nullptr) return -1;
+  Newest->previous = nullptr;
+  Newest->used = 0;
+  Open = true;
+  return 0;
+}
+
+bool JournalIsOpen() { return Open; }
+
+int Remember(JournalKind kind, const char* first, const char* second) {
+  if (!Open) return 0;
+  size_t firstSize = TextLength(first) + 1;
+  size_t secondSize = second != nullptr ? TextLength(second) + 1 : 0;
+  unsigned length = (unsigned)(1 + firstSize + secondSize + 2);
+  if (Newest->used + length > kBlockBytes) {
+    JournalBlock* block = static_cast<JournalBlock*>(AllocateLocked(sizeof(JournalBlock)));
+    if (block == nullptr) return -1;
+    block->previous = Newest;
+    block->used = 0;
+    Newest = block;
+  }
+  char* item = Newest->items + Newest->used;
+  item[0] = (char)kind;
+  CopyBounded(item + 1, firstSize, first);
+  if (second != nullptr) CopyBounded(item + 1 + firstSize, secondSize, second);
+  item[length - 2] = (char)(length & 0xFF);
+  item[length - 1] = (char)(length >> 8);
+  Newest->used += length;
+  return 0;
+}
+
+void TakeBack() { Close(false, 0, nullptr); }
+
+void CommitJournal(uint32_t windowsFamily, void (*gone)(const char* path)) { Close(true, windowsFamily, gone); }
