@@ -16,7 +16,9 @@ void WriteEvent(const char* format, va_list args) {
   LogTime time = {now.wYear, now.wMonth, now.wDay, now.wHour, now.wMinute, now.wSecond};
   char line[kLogLineSize];
   size_t length = ComposeLogLine(line, sizeof line, &time, event, cut);
-  // A write that fails loses the line and nothing else.
+  // At the end as it is now: a second installer refused while this one runs appends
+  // its lines to the same log. A write that fails loses the line and nothing else.
+  _llseek(LogFile, 0, 2);
   _hwrite(LogFile, line, (long)length);
 }
 
@@ -25,10 +27,9 @@ void WriteEvent(const char* format, va_list args) {
 void OpenInstallLog(const char* path) {
   if (path == nullptr) return;
   // Appended to, so that the runs of one deployment can share a log; others may read
-  // it while the installation runs.
-  LogFile = _lopen(path, OF_WRITE | OF_SHARE_DENY_WRITE);
+  // it, and a second installer append to it, while the installation runs.
+  LogFile = _lopen(path, OF_WRITE | OF_SHARE_DENY_NONE);
   if (LogFile == HFILE_ERROR) LogFile = _lcreat(path, 0);
   if (LogFile == HFILE_ERROR) return;
-  _llseek(LogFile, 0, 2);
   InstallLogWriter = WriteEvent;
 }

@@ -5,6 +5,7 @@
 #include "common/bounded_text.h"
 #include "common/global_memory.h"
 #include "common/halt_places.h"
+#include "common/install_journal.h"
 #include "common/install_log.h"
 #include "common/installer_instance.h"
 #include "common/installer_state.h"
@@ -18,7 +19,7 @@
 #include "options/options_files.h"
 #include "payload/file_extraction.h"
 #include "payload/payload_reader.h"
-#include "payload/payload_state.h"
+#include "common/payload_figures.h"
 #include "shell/progman_group.h"
 #include "shell/registry_registration.h"
 #include "text/message_catalogue.h"
@@ -34,11 +35,28 @@ int Show(int baseId, DLGPROC procedure) {
   return result;
 }
 
-// Every way out before the copy has finished releases the payload; nothing written
-// so far is undone.
+// Every way out before the copy has finished releases the payload and takes back
+// what the run created so far (the install directory's levels; a failed copy has
+// taken back its own work already).
 void Leave(int outcome) {
   ClosePayload();
+  TakeBack();
   InstallExitStatus = outcome;
+}
+
+typedef HANDLE(WINAPI* CreateMutexFunction)(LPSECURITY_ATTRIBUTES, BOOL, LPCSTR);
+
+// True when another installer of the product runs: it holds the named object this one
+// would create, which the system keeps as long as its process lives, however it
+// ends. Win32s has no named objects: there nothing is checked.
+bool AnotherInstallationRuns() {
+  if (DetectWindows() == 0) return false;
+  CreateMutexFunction createMutex = reinterpret_cast<CreateMutexFunction>(
+      reinterpret_cast<void*>(GetProcAddress(GetModuleHandleA("KERNEL32"), "CreateMutexA")));
+  if (createMutex == nullptr) return false;
+  // Kept open until the process ends.
+  HANDLE held = createMutex(nullptr, FALSE, "Lumivora Setup");
+  return held != nullptr && GetLastError() == ERROR_ALREADY_EXISTS;
 }
 
 // Switches to the language whose table asks for this user's country or language
@@ -98,6 +116,12 @@ void InstallSequence() {
   OpenInstallLog(FindVariable("sLog"));
   LogStart();
   ChooseLanguageForUser(silent);
+  // A check of the payload writes nothing, and may run beside an installation.
+  if (!verify && AnotherInstallationRuns()) {
+    ShowErrorBox("busy");
+    InstallExitStatus = kInstallFailed;
+    return;
+  }
 
   // The whole payload is read before anything is written: a damaged installer then
   // leaves nothing on the machine.
@@ -118,8 +142,15 @@ void InstallSequence() {
   if (association < 0) return Leave(kInstallLeft);
   const bool associate = association != 0;
 
-  while (CreateInstallPath() != 0) {
-    ShowErrorBox("noCreatePath");
+  // From the first directory level to the end of the copy, what the run creates is
+  // remembered, so that a copy that fails leaves the machine as it was.
+  if (OpenJournal() != 0) {
+    ShowErrorBox("noMem");
+    return Leave(kInstallFailed);
+  }
+  for (int path; (path = CreateInstallPath()) != 0;) {
+    // A drive without room has shown its box with the figures.
+    if (path == 1) ShowErrorBox("noCreatePath");
     // Without boxes nobody would answer the destination dialog either.
     if (NoErrorBoxes) return Leave(kInstallFailed);
     if (Show(kDestinationTemplate, DestinationDialogProc) != 0) return Leave(kInstallLeft);

@@ -23,13 +23,14 @@ namespace {
 enum { kCommandTimeoutMs = 10000 };
 
 // One synchronous execute transaction; DDEML keeps this thread's messages flowing
-// while it waits. 0 when the server accepted the command.
-int SendCommand(const char* command, HCONV conversation) {
+// while it waits. 0 when the server accepted the command. `refused` is what the log
+// calls a refusal: a DeleteItem of an item that is not there is refused too.
+int SendCommand(const char* command, HCONV conversation, const char* refused = "refused") {
   DWORD status = 0;
   HDDEDATA accepted = DdeClientTransaction(reinterpret_cast<LPBYTE>(const_cast<char*>(command)),
                                            static_cast<DWORD>(TextLength(command) + 1), conversation, nullptr, CF_TEXT,
                                            XTYP_EXECUTE, kCommandTimeoutMs, &status);
-  LogEvent("progman %s: %s", command, accepted != nullptr ? "accepted" : "refused");
+  LogEvent("progman %s: %s", command, accepted != nullptr ? "accepted" : refused);
   return accepted != nullptr ? 0 : -1;
 }
 
@@ -43,7 +44,7 @@ int SendComposed(int composed, const char* command, HCONV conversation) {
 int SendGroupCommands(char* command, HCONV conversation) {
   SendCommand(kCreateGroupCommand, conversation);
   if (SendCommand(kShowGroupCommand, conversation) != 0) return -1;
-  for (const char* deleteItem : kDeleteItemCommands) SendCommand(deleteItem, conversation);
+  for (const char* deleteItem : kDeleteItemCommands) SendCommand(deleteItem, conversation, "not there");
   HaltPlace("progman");
 
   char shortPath[kPathSize];

@@ -30,6 +30,14 @@ const char* const kEnglish[] = {
     LMVR_ENTRY("dataNotFound", "Installation data not found. (Executable is corrupted.)"),
     LMVR_ENTRY("noMem", "Not enough memory to complete installation."),
     LMVR_ENTRY("noCreatePath", "Unable to create the path you've entered."),
+    LMVR_ENTRY("noRoom",
+               "There is not enough free space on the target disk: the installed files need %ldK, "
+               "and %ldK are free.\r\n\r\nPlease make room on the disk or choose another directory."),
+    LMVR_ENTRY("errHeld",
+               "The file %s is in use by a program and cannot be replaced.\r\n\r\nPlease close that "
+               "program and start the installation again.\r\n\r\nInstallation aborted."),
+    LMVR_ENTRY("busy",
+               "Another Lumivora installation is running. Please let it finish before you start this one."),
     nullptr,
 };
 

@@ -140,7 +140,7 @@ TEST(LmvrpackLanguages, GermanBecomesTable401AndFiveVariantsThatListAndVerifyRea
   const std::vector<uint8_t>& table = pack.resources[0].data;
   EXPECT_EQ(std::vector<uint8_t>(table.begin(), table.begin() + 13),
             std::vector<uint8_t>({1, 0, 49, 0, 'G', 'l', 'i', 'c', 'e', 'n', 's', 'e', 0}));
-  EXPECT_EQ(std::string(table.end() - 10, table.end()), std::string(" werden.\0\0", 10))
+  EXPECT_EQ(std::string(table.end() - 10, table.end()), std::string(" erneut.\0\0", 10))
       << "the last text, its NUL, and the NUL where a next entry's letter would stand";
   DialogTemplate association;
   std::string error;
@@ -180,7 +180,7 @@ TEST(LmvrpackLanguages, GermanBecomesTable401AndFiveVariantsThatListAndVerifyRea
   }
   CarriedLanguages carried = DescribeLanguages(resources);
   EXPECT_EQ(carried.lines, std::vector<std::string>({"E English: built in, and table 400 (3 messages)",
-                                                     "G German: table 401 (14 messages, chosen for country 49), "
+                                                     "G German: table 401 (17 messages, chosen for country 49), "
                                                      "variants 201 211 221 231 241"}));
   EXPECT_EQ(carried.problems, std::vector<std::string>());
   resources[0].data[4] = 'F';

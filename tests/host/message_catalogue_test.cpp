@@ -128,10 +128,10 @@ TEST_F(MessageCatalogueTest, UsersSettingsChooseTheLowestLanguageWhoseTableAsks)
   }
 }
 
-TEST_F(MessageCatalogueTest, EnglishTableHoldsTheFourteenEntriesInOrder) {
+TEST_F(MessageCatalogueTest, EnglishTableHoldsItsEntriesInOrder) {
   const char* const expected[] = {"license", "license2", "license3", "corData", "err", "errDest", "errDest2",
                                   "winTit", "occupy", "badPath", "shellSupt", "dataNotFound", "noMem",
-                                  "noCreatePath"};
+                                  "noCreatePath", "noRoom", "errHeld", "busy"};
   const char* const* table = MessageCatalogue[0];
   size_t n = 0;
   for (; table[n] != nullptr; ++n) {
