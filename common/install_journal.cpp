@@ -28,7 +28,7 @@ bool Open = false;
 // one before: a directory's files go before the directory, deeper levels before
 // shallower ones. Committing deletes the files set aside, or leaves one that a
 // program holds to the restart. Either way the journal is closed.
-void Close(bool commit, uint32_t family, void (*gone)(const char*)) {
+void Close(bool commit, uint32_t family, void (*forget)(const char*)) {
   while (Newest != nullptr) {
     unsigned at = Newest->used;
     while (at > 0) {
@@ -40,17 +40,15 @@ void Close(bool commit, uint32_t family, void (*gone)(const char*)) {
       const char* second = first + TextLength(first) + 1;
       if (commit) {
         if (kind != kJournalAside) continue;
-        if (DeleteFileA(first)) {
-          gone(first);
-          LogEvent("file %s set aside: deleted", first);
-        } else {
-          // A program still holds it: the system deletes it at its next restart. Only
-          // Windows NT lets a program's file be renamed while it is held, so only there
-          // can a file set aside be held still; Win32s has no such deletion anyway.
-          int scheduled = family == 2 ? DeleteAtRestartOnNt(first) : -1;
-          LogEvent("file %s set aside: held by a program, deleted at the next restart: %s", first,
-                   LogOutcome(scheduled == 0));
-        }
+        // One that a program still holds, the system deletes at its next restart. Only
+        // Windows NT lets a program's file be renamed while it is held, so only there
+        // can a file set aside be held still; Win32s has no such deletion anyway.
+        bool deleted = DeleteFileA(first) != 0;
+        bool gone = deleted || (family == 2 && DeleteAtRestartOnNt(first) == 0);
+        // Its record goes with it; one left for good stays, for the uninstall.
+        if (gone) forget(first);
+        LogEvent(deleted ? "file %s set aside: deleted" : "file %s set aside: held by a program, deleted at the next restart: %s",
+                 first, LogOutcome(gone));
         HaltPlace("commit");
         continue;
       }

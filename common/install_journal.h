@@ -29,8 +29,8 @@ void TakeBack();
 // The copy succeeded: deletes the files set aside. One that a running program still
 // holds is left to the next restart when `windowsFamily` is 2 (Windows NT; Windows 95
 // renames no file a program holds, so there every file set aside can be deleted);
-// `gone` is called with each file that is gone, so that its record can go too.
-// Closes the journal.
+// `gone` is called with each file that is gone or goes at the restart, so that its
+// record can go too. Closes the journal.
 void CommitJournal(uint32_t windowsFamily, void (*gone)(const char* path));
 
 bool JournalIsOpen();

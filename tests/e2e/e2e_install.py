@@ -39,6 +39,14 @@ MESSAGE_TEXT = 0xFFFF
 CORRUPTED = "Corrupted data. Installation aborted."
 
 
+def no_room(free_kb, unit=4096):
+    """The box of a drive with `free_kb` free: the product's files each rounded up to
+    the drive's unit, and one unit for the options file."""
+    needed = sum(-(-len(data) // unit) * unit for data in product_files().values()) + unit
+    return (f"There is not enough free space on the target disk: the installed files need {needed // 1024}K, "
+            f"and {free_kb}K are free.\r\n\r\nPlease make room on the disk or choose another directory.")
+
+
 def work_dir():
     # LMVR_E2E_WORK_ROOT moves the prefixes elsewhere, one folder per build: the
     # emulated machine puts them on its own tmpfs, where Wine is much faster than over
@@ -388,6 +396,17 @@ class Installation(unittest.TestCase):
         self.assertEqual(process.wait(60), 0)
         self.assertTrue(self.prefix.unix_path(deep[:-1] + "\\" + max(product_files(), key=len)).is_file())
 
+    def test_a_second_installer_during_a_first_ends_at_once(self):
+        first = self.start_install()
+        self.drive("wait", DESTINATION, "60000")
+        self.options("sSilent=1\nsNoBoxes=1\nsLog=C:\\media\\install.log\n")
+        self.assertEqual(self.install(), 2)
+        log = (self.media / "install.log").read_text("latin-1")
+        self.assertIn("error, no box: Another Lumivora installation is running.", log)
+        self.assert_nothing_installed()
+        self.drive("press", DESTINATION, str(IDCANCEL))
+        self.assertEqual(first.wait(60), 1)
+
     # -- failures ---------------------------------------------------------------
     def put_a_file_in_the_way(self):
         """A file where the install directory should be: no entry can be created."""
@@ -428,11 +447,12 @@ class Faults(Installation):
             subprocess.run(["umount", str(mount)], stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
         super().tearDown()
 
-    def mount_small_disk(self, size, read_only=False):
-        """A tmpfs of `size` where the install directory goes."""
+    def mount_small_disk(self, size, read_only=False, entries=None):
+        """A tmpfs of `size` (with room for `entries` files and directories besides
+        its root) where the install directory goes."""
         target = self.target()
         target.mkdir(parents=True, exist_ok=True)
-        options = f"size={size}" + (",ro" if read_only else "")
+        options = f"size={size}" + (",ro" if read_only else "") + (f",nr_inodes={entries + 1}" if entries else "")
         done = subprocess.run(["mount", "-t", "tmpfs", "-o", options, "tmpfs", str(target)],
                               stdout=subprocess.DEVNULL, stderr=subprocess.PIPE)
         if done.returncode != 0:
@@ -469,18 +489,37 @@ class Faults(Installation):
                 whole += 1
         return whole
 
-    def test_fault_disk_fills_during_the_copy(self):
+    def test_fault_drive_without_room_is_refused_before_anything_is_created(self):
         self.mount_small_disk("24k")
-        self.options("sSilent=1\n")
-        status, texts = self.run_with_boxes()
-        self.assertEqual(texts, ["Error writing file, the target disk may be full.\r\n\r\nInstallation aborted."
-                                 .replace("\r", "")])
-        self.assertEqual(status, 2)
-        self.assertGreaterEqual(self.assert_written_files_intact(), 1)
+        process = self.start_install()
+        for title, button in ((DESTINATION, IDOK), (LICENCE, IDOK), (ASSOCIATION, SKIP)):
+            self.drive("wait", title, "60000")
+            self.drive("press", title, str(button))
+        self.assertEqual(self.assert_error_box("There is not enough free space"), no_room(24).replace("\r", ""))
+        self.drive("wait", DESTINATION)
+        self.assertEqual(list(self.target().iterdir()), [], "created before the dialog came again")
+        self.drive("press", DESTINATION, str(IDCANCEL))
+        self.assertEqual(process.wait(60), 1)
+        self.assertEqual(self.classes(), {})
         self.assert_no_shell_registration()
 
+    def test_fault_full_directory_during_the_copy_is_taken_back(self):
+        # Room for five entries, as a full root directory of a FAT drive has: the
+        # sixth cannot be created, and what the five took is taken back.
+        self.mount_small_disk("1m", entries=5)
+        self.options("sSilent=1\nsLog=C:\\media\\install.log\n")
+        status, texts = self.run_with_boxes()
+        self.assertEqual(len(texts), 1, texts)
+        self.assertTrue(texts[0].startswith("Error creating destination file"), texts[0])
+        self.assertEqual(status, 2)
+        self.assertEqual(list(self.target().iterdir()), [])
+        self.assertEqual(self.classes(), {})
+        self.assert_no_shell_registration()
+        log = (self.media / "install.log").read_text("latin-1")
+        self.assertEqual((log.count("taken back, file deleted: "), log.count("taken back, directory removed: ")), (4, 1), log)
+
     def test_fault_read_only_target(self):
-        self.mount_small_disk("64k", read_only=True)
+        self.mount_small_disk("128k", read_only=True)
         self.options("sSilent=1\n")
         status, texts = self.run_with_boxes()
         self.assertEqual(len(texts), 1, texts)
@@ -531,7 +570,6 @@ class Faults(Installation):
 
         def box(text):
             return "error, no box: " + text.replace("\r\n\r\n", " | ")
-        written = "Error writing file, the target disk may be full.\r\n\r\nInstallation aborted."
         creating = ("Error creating destination file, the target disk may be full. (-1)\r\n\r\nFilename="
                     + LONG_MAIN + "\r\n\r\nInstallation aborted.")
         pristine = self.installer.read_bytes()
@@ -539,8 +577,8 @@ class Faults(Installation):
             ("damaged payload", lambda: self.damage_payload(flip), (), 2, box(CORRUPTED)),
             ("damaged payload, -verify", lambda: self.damage_payload(flip), ("-verify",), 2, box(CORRUPTED)),
             ("whole payload, -verify", lambda: None, ("-verify",), 0, "exit 0: completed"),
-            ("full disk", lambda: self.mount_small_disk("24k"), (), 2, box(written)),
-            ("read-only target", lambda: self.mount_small_disk("64k", read_only=True), (), 2, box(creating)),
+            ("drive without room", lambda: self.mount_small_disk("24k"), (), 2, box(no_room(24))),
+            ("read-only target", lambda: self.mount_small_disk("128k", read_only=True), (), 2, box(creating)),
             ("directory that cannot be created", self.put_a_file_in_the_way, (), 2, box(creating)),
         ]
         for what, prepare, args, expected, text in table:

@@ -310,10 +310,11 @@ class Uninstall(unittest.TestCase):
 # or a power cut would end the installer: after the first, a middle and the last file
 # of the copy; between the copy and the shell; inside the Program Manager
 # conversation; after half of the extensions; before the options file; and with the
-# options file written under its passing name. `{last}` and `{middle}` come from the
-# product's file count.
+# options file written under its passing name; and over an earlier installation, with
+# a middle file set aside and with the first file set aside deleted. `{last}` and
+# `{middle}` come from the product's file count.
 HALT_PLACES = ["copy:1", "copy:{middle}", "copy:{last}", "shell", "progman", "extensions:5", "options",
-               "options-written"]
+               "options-written", "over:aside:{middle}", "over:commit"]
 HALTED = 99  # install-halting.exe's exit status when it ended at the place asked for
 
 
@@ -388,7 +389,10 @@ class Convergence(Uninstall):
         converged = []
         for place in places:
             with self.subTest(place=place):
-                self.assertEqual(self.install_silently("install-halting.exe", place), HALTED, "never got there")
+                if place.startswith("over:"):
+                    self.install()
+                self.assertEqual(self.install_silently("install-halting.exe", place.replace("over:", "")), HALTED,
+                                 "never got there")
                 print(f"\nhalted at {place}: {self.what_is_left()}", end="")
                 # The options file is missing or whole, never empty or cut.
                 opt = self.target("lmvr.opt")
@@ -401,6 +405,19 @@ class Convergence(Uninstall):
         print(f"\nsweep: {len(places)} places of halt tried, "
               + ("every second run converged" if len(converged) == len(places)
                  else f"{len(places) - len(converged)} did not converge"))
+
+    def test_an_upgrade_while_the_program_runs_completes_and_the_restart_takes_what_it_held(self):
+        self.install()
+        once = self.machine()
+        running = self.prefix.start(PROGRAM)
+        self.assertEqual(self.prefix.run(self.driver, "wait", "Lumivora", "20000")[0], 0)
+        self.assertEqual(self.install_silently(), 0)
+        running.wait(20)
+        held = self.target("~LMV0000.TMP")
+        self.assertTrue(held.exists(), "the running program's file, set aside until the restart")
+        self.restart()
+        self.assertFalse(held.exists())
+        self.assert_same(once, self.machine(), "the upgrade after the restart")
 
     def test_repeated_installations_end_as_one_and_the_uninstall_gives_back_the_first_predecessors(self):
         before = self.machine()
