@@ -1,10 +1,10 @@
 // The destination dialog: where to install, and how much room the files take.
 #include "common/bounded_text.h"
 #include "common/installer_state.h"
+#include "common/payload_figures.h"
 #include "dialogs/dialog_loader.h"
 #include "dialogs/install_dialogs.h"
 #include "options/installer_variables.h"
-#include "common/payload_figures.h"
 #include "text/message_catalogue.h"
 
 namespace {

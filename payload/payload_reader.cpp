@@ -6,8 +6,8 @@
 #include "common/global_memory.h"
 #include "common/installer_instance.h"
 #include "common/installer_state.h"
-#include "payload/archive_format.h"
 #include "common/payload_figures.h"
+#include "payload/archive_format.h"
 #include "payload/payload_stream.h"
 #include "text/message_catalogue.h"
 

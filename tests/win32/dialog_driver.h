@@ -13,10 +13,10 @@
 
 #include "common/installer_instance.h"
 #include "common/installer_state.h"
+#include "common/payload_figures.h"
 #include "dialogs/dialog_loader.h"
 #include "options/installer_variables.h"
 #include "options/options_files.h"
-#include "common/payload_figures.h"
 #include "test_support.h"
 #include "text/message_catalogue.h"
 

@@ -12,9 +12,9 @@
 #include "common/bounded_text.h"
 #include "common/install_journal.h"
 #include "common/installer_state.h"
+#include "common/payload_figures.h"
 #include "dialogs/dialog_loader.h"
 #include "payload/payload_reader.h"
-#include "common/payload_figures.h"
 #include "payload_fixture_module.h"
 #include "test_support.h"
 

@@ -8,9 +8,9 @@
 
 #include "common/installer_instance.h"
 #include "common/installer_state.h"
+#include "common/payload_figures.h"
 #include "payload/file_extraction.h"
 #include "payload/payload_reader.h"
-#include "common/payload_figures.h"
 #include "test_support.h"
 
 namespace payload_testing {

@@ -4,8 +4,8 @@
 
 #include <gtest/gtest.h>
 
-#include "payload/archive_format.h"
 #include "common/payload_figures.h"
+#include "payload/archive_format.h"
 #include "payload_fixture_module.h"
 #include "test_support.h"
 

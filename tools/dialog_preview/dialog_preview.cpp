@@ -16,9 +16,9 @@
 
 #include "common/installer_instance.h"
 #include "common/installer_state.h"
+#include "common/payload_figures.h"
 #include "dialogs/dialog_loader.h"
 #include "dialogs/install_dialogs.h"
-#include "common/payload_figures.h"
 #include "text/message_catalogue.h"
 
 namespace {
