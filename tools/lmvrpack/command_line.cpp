@@ -8,11 +8,13 @@
 #include <sstream>
 
 #include "payload/archive_format.h"
+#include "tools/lmvrpack/carried_languages.h"
 #include "tools/lmvrpack/installer_image.h"
 #include "tools/lmvrpack/language_pack.h"
 #include "tools/lmvrpack/payload_check.h"
 #include "tools/lmvrpack/payload_writer.h"
 #include "tools/lmvrpack/product_scan.h"
+#include "tools/lmvrpack/translation_template.h"
 #include "tools/pe_image/pe_image.h"
 
 namespace lmvrpack {
