@@ -11,6 +11,7 @@ so the shell's Program Manager service) up, as on a real machine.
 
 import argparse
 import os
+import re
 import shutil
 import signal
 import struct
@@ -228,6 +229,29 @@ class Installation(unittest.TestCase):
         self.assertEqual(self.target("lmvr.opt").read_bytes(), b"\x01\x00sSilent\x001\x00")
         self.assertIn("HKEY_CLASSES_ROOT\\Lumivora\\installed\\lmvr.opt", keys)
         self.assertEqual(self.started_lines(), ["started: " + self.short_main()])
+
+    def test_dlls_come_from_system32_only(self):
+        """DLLs of the names system code loads, planted beside the installer: once the
+        installer runs, the loader's trace finds none of them there, and none runs."""
+        # What Wine's own kernel32, advapi32 and user32 import, resolved before the
+        # installer's first instruction; a Wine quirk: Wine looks for these beside any
+        # program, where Windows takes them from System32 as known DLLs.
+        before_entry = {"msvcrt", "ucrtbase", "sechost", "win32u", "version", "imm32"}
+        planted = before_entry | {"uxtheme", "dwmapi", "rpcrt4", "combase", "ole32", "oleaut32", "userenv",
+                                  "cryptbase", "apphelp", "propsys", "setupapi", "msctf", "comctl32", "shell32"}
+        module = Path(ARGS.build_dir) / "tests" / "fixtures" / "payload_empty.dll"
+        for name in planted:
+            shutil.copy(module, self.media / (name + ".dll"))
+        self.options("sSilent=1\r\n")
+        status, _, trace = self.prefix.run(r"C:\media\install.exe", env={"WINEDEBUG": "+loaddll"})
+        self.assertEqual(status, 0)
+        self.assert_files_installed()
+        found = re.findall(r'Loaded L"C:\\\\media\\\\([^"]+)\.(?:dll|exe)" at \w+: (\w+)', trace, re.I)
+        self.assertIn(("install", "native"), found)
+        beside = {name.lower() for name, _ in found} - {"install"}
+        self.assertLessEqual(beside, before_entry, "looked up beside the installer")
+        self.assertEqual([name for name, kind in found if kind != "builtin" and name != "install"], [],
+                         "a planted DLL was loaded")
 
     def test_silent_without_associations(self):
         self.options("sSilent=\r\nsSilent=yes\r\nsAssoc=0\r\n")
