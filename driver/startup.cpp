@@ -6,6 +6,7 @@
 #include "driver/command_line.h"
 #include "exports/exported_helpers.h"
 #include "options/options_files.h"
+#include "shell/product_texts.h"
 #include "text/message_catalogue.h"
 
 char InstallerPath[kPathSize];
@@ -50,6 +51,7 @@ int StartInstaller(HINSTANCE instance, const char* commandLine) {
   TakeDllsFromSystemOnly();
   InstallerInstance = instance;
   LoadMessageTables();
+  LoadProductTexts();
   if (commandLine != nullptr) InstallerArguments = commandLine;
   if (AllocateVariableList() != 0) return -1;
 

@@ -178,8 +178,22 @@ class Installation(unittest.TestCase):
         self.assertEqual(keys["HKEY_CLASSES_ROOT\\Lumivora\\DefaultIcon"][""], LONG_MAIN + ",0")
         self.assertEqual(keys["HKEY_CLASSES_ROOT\\Lumivora\\shell\\open\\command"][""], LONG_MAIN + open_suffix)
         uninstall = self.prefix.reg_query(UNINSTALL_KEY)[UNINSTALL_KEY]
-        self.assertEqual(uninstall["DisplayName"], "Lumivora")
-        self.assertEqual(uninstall["UninstallString"], LONG_MAIN + " . -u")
+        # The archive's total: per file its name-length byte, its name with the NUL
+        # (as long as its path) and its data; in kilobytes, rounded up.
+        archive_total = sum(2 + len(name) + len(data) for name, data in product_files().items())
+        self.assertEqual(uninstall, {
+            "DisplayName": "Lumivora",
+            "UninstallString": LONG_MAIN + " . -u",
+            "QuietUninstallString": LONG_MAIN + " . -u -silent",
+            "DisplayIcon": LONG_MAIN + ",0",
+            # The sample program's version resource, which lmvrpack handed on.
+            "DisplayVersion": "2.1.0",
+            "Publisher": "Lumivora Software",
+            "InstallLocation": PRODUCT_DIR,
+            "EstimatedSize": hex((archive_total + 1023) // 1024),
+            "NoModify": "0x1",
+            "NoRepair": "0x1",
+        })
         records = {k.rsplit("\\", 1)[1] for k in keys if k.startswith("HKEY_CLASSES_ROOT\\Lumivora\\installed\\")}
         expected = {name.replace("\\", "$") for name in product_files()} | {"DEF.LMV"}
         self.assertTrue(expected <= records, f"records missing: {sorted(expected - records)}")
@@ -575,6 +589,8 @@ class Faults(Installation):
                 status, lines = self.run_unattended(*args)
                 self.assertEqual(status, expected)
                 self.assertIn(text, lines)
+                self.assertTrue(lines[0].startswith('Lumivora, version "2.1.0", publisher "Lumivora Software"; '
+                                                    'installer C:\\media\\install.exe, arguments'), lines[0])
                 if "payload" in what:
                     self.assert_nothing_installed()
                     self.assertIsNone(self.prefix.start_menu_group())

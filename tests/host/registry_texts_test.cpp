@@ -17,3 +17,18 @@ TEST(RegistryTexts, AValueThatDoesNotFitIsReportedAndStaysInItsBuffer) {
   EXPECT_EQ(out[259], '\0');
   EXPECT_EQ(out[260], '#');
 }
+
+TEST(RegistryTexts, TheInstallLocationLosesItsClosingSeparatorButADrivesRootKeepsIt) {
+  const char* cases[][2] = {{"C:\\Program Files\\Lumivora\\", "C:\\Program Files\\Lumivora"},
+                            {"C:\\Lumivora/", "C:\\Lumivora"}, {"C:\\Lumivora", "C:\\Lumivora"},
+                            {"C:\\", "C:\\"}, {"C:", "C:"}, {"", ""}};
+  for (const auto& c : cases) {
+    char directory[32];
+    std::strcpy(directory, c[0]);
+    CutDirectoryEnd(directory);
+    EXPECT_STREQ(directory, c[1]) << c[0];
+  }
+  EXPECT_EQ(EstimatedSizeKilobytes(0), 0u);
+  EXPECT_EQ(EstimatedSizeKilobytes(1025), 2u);
+  EXPECT_EQ(EstimatedSizeKilobytes(0x7FFFFFFF), 0x200000u);
+}
