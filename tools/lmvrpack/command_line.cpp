@@ -96,8 +96,8 @@ const char kBuildHelp[] =
     "Refused, exit status 1: a product folder that pack refuses; a main program whose\n"
     "version resource is damaged (unless both --version and --publisher are given), or\n"
     "whose version or publisher is longer than 63 characters or not code page 1252; a\n"
-    "stub that is not a\n"
-    "Windows GUI program exporting from \"lmvr.ent\", PE32 for i386 or PE32+ for x86-64\n"
+    "stub that is not a Windows GUI program exporting from \"lmvr.ent\", PE32 for i386\n"
+    "or PE32+ for x86-64\n"
     "(the 64-bit twin); a signed stub. A stub that already holds a payload is used\n"
     "with the payload replaced, and a note says so. A language file with a key the\n"
     "English table lacks, placeholders other than the English text's, a character code\n"
@@ -111,8 +111,7 @@ const char kListHelp[] =
     "Lists the entries of FILE, a payload or a built installer (its resource 512/301):\n"
     "size, stored name and installed path of each, then FileCount, ArchiveTotal and the\n"
     "sizes, and for an installer its version and publisher and the languages it\n"
-    "carries. Checks everything as verify\n"
-    "does; exit status 0 only when all is well.\n";
+    "carries. Checks everything as verify does; exit status 0 only when all is well.\n";
 
 const char kCheckHelp[] =
     "usage: lmvrpack check (--stub STUB | --dialogs SCRIPT) [--licence LETTER=FILE]... FILE|FOLDER...\n"
