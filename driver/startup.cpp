@@ -26,10 +26,11 @@ const char kSystemDlls[] =
 const DWORD kSearchSystem32 = 0x800;
 typedef BOOL(WINAPI* SetDefaultDllDirectoriesFunction)(DWORD);
 
-// Only on Windows NT: Windows 95 and Win32s have none of these DLLs to be planted in
-// place of. SetDefaultDllDirectories (Windows 8, and 7 with its update) is looked up,
-// not imported, so the image still loads on the oldest systems; it holds for this
-// process only, and nothing here changes the search of the program started at the end.
+// Only on Windows NT: Windows 95 and Win32s run every program with all rights, so a
+// DLL planted there gains nothing, and they load as they always did.
+// SetDefaultDllDirectories (Windows 8, and 7 with its update) is looked up, not
+// imported, so the image still loads on the oldest systems; it holds for this process
+// only, and nothing here changes the search of the program started at the end.
 void TakeDllsFromSystemOnly() {
   if (DetectWindows() != 2) return;
   FARPROC found = GetProcAddress(GetModuleHandleA("kernel32.dll"), "SetDefaultDllDirectories");
