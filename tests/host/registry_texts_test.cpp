@@ -5,6 +5,8 @@
 #include <cstring>
 #include <string>
 
+#include "uninstall/uninstall_command.h"
+
 TEST(RegistryTexts, AValueThatDoesNotFitIsReportedAndStaysInItsBuffer) {
   char out[260 + 8];
   std::string path(257, 'p');  // with ",0" and the NUL exactly 260 bytes
@@ -31,4 +33,14 @@ TEST(RegistryTexts, TheInstallLocationLosesItsClosingSeparatorButADrivesRootKeep
   EXPECT_EQ(EstimatedSizeKilobytes(0), 0u);
   EXPECT_EQ(EstimatedSizeKilobytes(1025), 2u);
   EXPECT_EQ(EstimatedSizeKilobytes(0x7FFFFFFF), 0x200000u);
+}
+
+TEST(RegistryTexts, TheUninstallKitTakesBothUninstallCommandsAsTheyAreWritten) {
+  char command[260];
+  ASSERT_EQ(ComposeProgramValue(command, sizeof command, "C:\\Program Files\\Lumivora\\LUMIVORA.EXE",
+                                kQuietUninstallArguments), 0);
+  EXPECT_EQ(UninstallModeOf(command), kUninstallSilent) << command;
+  ASSERT_EQ(ComposeProgramValue(command, sizeof command, "C:\\Program Files\\Lumivora\\LUMIVORA.EXE",
+                                kUninstallArguments), 0);
+  EXPECT_EQ(UninstallModeOf(command), kUninstallAsk) << command;
 }
