@@ -306,6 +306,22 @@ int RegisterProduct() {
   RegSetValueExA(uninstall, "DisplayName", 0, REG_SZ, reinterpret_cast<const BYTE*>("Lumivora"), 9);
   RegSetValueExA(uninstall, "UninstallString", 0, REG_SZ, reinterpret_cast<const BYTE*>(value),
                  (DWORD)std::strlen(value) + 1);
+  // The rest of the installer's whole entry; the version and publisher of the sample
+  // program stand for whatever the product's are.
+  std::snprintf(value, sizeof value, "%s . -u -silent", MainProgram);
+  const char* texts[][2] = {{"QuietUninstallString", value}, {"DisplayIcon", nullptr}, {"DisplayVersion", "2.1.0"},
+                            {"Publisher", "Lumivora Software"}, {"InstallLocation", kInstallDirectory}};
+  char icon[MAX_PATH + 2];
+  std::snprintf(icon, sizeof icon, "%s,0", MainProgram);
+  texts[1][1] = icon;
+  for (const auto& text : texts) {
+    RegSetValueExA(uninstall, text[0], 0, REG_SZ, reinterpret_cast<const BYTE*>(text[1]), (DWORD)std::strlen(text[1]) + 1);
+  }
+  const DWORD numbers[] = {(ArchiveTotalBytes + 1023) / 1024, 1, 1};
+  const char* numberNames[] = {"EstimatedSize", "NoModify", "NoRepair"};
+  for (int i = 0; i < 3; ++i) {
+    RegSetValueExA(uninstall, numberNames[i], 0, REG_DWORD, reinterpret_cast<const BYTE*>(&numbers[i]), sizeof numbers[i]);
+  }
   RegCloseKey(uninstall);
   return 0;
 }

@@ -79,9 +79,21 @@ def script(root, main, compressor, exe, options_file):
             '  WriteRegStr HKCR "%s" "" "Lumivora"' % ext,
         ]
     uninstall = "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Lumivora"
+    # The installer's EstimatedSize: its archive's total (per file the name-length byte,
+    # the name with its NUL and the data) in kilobytes, rounded up.
+    files = ordered_files(root, main)
+    size_kb = (sum(2 + len(str(rel)) + (root / rel).stat().st_size for rel in files) + 1023) // 1024
     lines += [
         f'  WriteRegStr HKLM "{uninstall}" "DisplayName" "Lumivora"',
         f'  WriteRegStr HKLM "{uninstall}" "UninstallString" "$INSTDIR\\{main} . -u"',
+        f'  WriteRegStr HKLM "{uninstall}" "QuietUninstallString" "$INSTDIR\\{main} . -u -silent"',
+        f'  WriteRegStr HKLM "{uninstall}" "DisplayIcon" "$INSTDIR\\{main},0"',
+        f'  WriteRegStr HKLM "{uninstall}" "DisplayVersion" "2.1.0"',
+        f'  WriteRegStr HKLM "{uninstall}" "Publisher" "Lumivora Software"',
+        f'  WriteRegStr HKLM "{uninstall}" "InstallLocation" "$INSTDIR"',
+        f'  WriteRegDWORD HKLM "{uninstall}" "EstimatedSize" {size_kb}',
+        f'  WriteRegDWORD HKLM "{uninstall}" "NoModify" 1',
+        f'  WriteRegDWORD HKLM "{uninstall}" "NoRepair" 1',
         '  CreateDirectory "$SMPROGRAMS\\Lumivora"',
         f'  CreateShortCut "$SMPROGRAMS\\Lumivora\\Lumivora.lnk" "$INSTDIR\\{main}"',
         f'  CreateShortCut "$SMPROGRAMS\\Lumivora\\Uninstall Lumivora.lnk" "$INSTDIR\\{main}" ". -u" "$INSTDIR\\{main}" 1',

@@ -20,6 +20,7 @@
 #include "options/options_files.h"
 #include "payload/file_extraction.h"
 #include "payload/payload_reader.h"
+#include "shell/product_texts.h"
 #include "shell/progman_group.h"
 #include "shell/registry_registration.h"
 #include "text/message_catalogue.h"
@@ -91,11 +92,12 @@ void StartInstalledProgram() {
   LogEvent("started %s: %s", path, LogOutcome(WinExec(path, SW_SHOWNORMAL) > 31));
 }
 
-// What the log says first: this installer, how it was started, where, and what it
-// was given.
+// What the log says first: the product this installer carries, the installer, how it
+// was started, where, and what it was given.
 void LogStart() {
   static const char* const kFamilies[] = {"Win32s", "Windows 95", "Windows NT"};
-  LogEvent("installer %s, arguments \"%s\", %s", InstallerPath, InstallerArguments, kFamilies[DetectWindows()]);
+  LogEvent("Lumivora, version \"%s\", publisher \"%s\"; installer %s, arguments \"%s\", %s", ProductVersion,
+           ProductPublisher, InstallerPath, InstallerArguments, kFamilies[DetectWindows()]);
   for (int i = 0; i < VariableCount; ++i) {
     LogEvent("variable %s=%s", VariableNames[i], VariableValues[i]);
     if (VariableNames[i][0] == 's' && !IsInstallerVariable(VariableNames[i])) {

@@ -1,17 +1,58 @@
 #include "driver/startup.h"
 
+#include "common/bounded_text.h"
 #include "common/installer_instance.h"
 #include "common/installer_state.h"
 #include "driver/command_line.h"
+#include "exports/exported_helpers.h"
 #include "options/options_files.h"
+#include "shell/product_texts.h"
 #include "text/message_catalogue.h"
 
 char InstallerPath[kPathSize];
 const char* InstallerArguments = "";
 
+namespace {
+
+// The DLLs that system code loads by name once a program runs (window creation, the
+// input methods, the shell, OLE), each ended by its NUL, a DLL's dependencies before
+// it. The loader looks for such a name in the program's own folder first: started
+// from a download folder, an elevated installer would run whatever lies there under
+// that name. Loaded here by their full path, they are found already loaded later.
+const char kSystemDlls[] =
+    "version\0imm32\0uxtheme\0dwmapi\0rpcrt4\0combase\0ole32\0userenv\0cryptbase\0apphelp\0propsys\0setupapi\0";
+
+// LOAD_LIBRARY_SEARCH_SYSTEM32, which the headers of the oldest systems lack.
+const DWORD kSearchSystem32 = 0x800;
+typedef BOOL(WINAPI* SetDefaultDllDirectoriesFunction)(DWORD);
+
+// Only on Windows NT: Windows 95 and Win32s run every program with all rights, so a
+// DLL planted there gains nothing, and they load as they always did.
+// SetDefaultDllDirectories (Windows 8, and 7 with its update) is looked up, not
+// imported, so the image still loads on the oldest systems; it holds for this process
+// only, and nothing here changes the search of the program started at the end.
+void TakeDllsFromSystemOnly() {
+  if (DetectWindows() != 2) return;
+  FARPROC found = GetProcAddress(GetModuleHandleA("kernel32.dll"), "SetDefaultDllDirectories");
+  if (found != nullptr) reinterpret_cast<SetDefaultDllDirectoriesFunction>(reinterpret_cast<void*>(found))(kSearchSystem32);
+  char path[kPathSize];
+  UINT length = GetSystemDirectoryA(path, kPathSize);
+  if (length == 0 || length >= kPathSize) return;
+  for (const char* name = kSystemDlls; *name != '\0'; name += TextLength(name) + 1) {
+    path[length] = '\0';
+    // A path that was cut would name another file: that DLL is left alone.
+    if (JoinPath(path, sizeof path, name) == 0 && AppendBounded(path, sizeof path, ".dll") == 0) LoadLibraryA(path);
+  }
+}
+
+}  // namespace
+
 int StartInstaller(HINSTANCE instance, const char* commandLine) {
+  // Before anything else can load a DLL.
+  TakeDllsFromSystemOnly();
   InstallerInstance = instance;
   LoadMessageTables();
+  LoadProductTexts();
   if (commandLine != nullptr) InstallerArguments = commandLine;
   if (AllocateVariableList() != 0) return -1;
 

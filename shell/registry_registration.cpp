@@ -6,8 +6,10 @@
 #include "common/halt_places.h"
 #include "common/install_log.h"
 #include "common/installer_state.h"
+#include "common/payload_figures.h"
 #include "exports/exported_helpers.h"
 #include "shell/class_keys.h"
+#include "shell/product_texts.h"
 #include "shell/record_name.h"
 #include "shell/registry_texts.h"
 
@@ -54,6 +56,18 @@ void SetUninstallValue(HKEY entry, const char* name, const char* value) {
            LogOutcome(status == ERROR_SUCCESS));
 }
 
+void SetUninstallNumber(HKEY entry, const char* name, DWORD value) {
+  LONG status = RegSetValueExA(entry, name, 0, REG_DWORD, reinterpret_cast<const BYTE*>(&value), sizeof value);
+  LogEvent("registry HKEY_LOCAL_MACHINE\\%s %s = %lu: %s", kUninstallKey, name, static_cast<unsigned long>(value),
+           LogOutcome(status == ERROR_SUCCESS));
+}
+
+// A value that names the program's path, written only when it fit.
+void SetUninstallProgramValue(HKEY entry, const char* name, const char* suffix) {
+  char text[kPathSize];
+  if (ComposeProgramValue(text, sizeof text, MainProgramPath, suffix) == 0) SetUninstallValue(entry, name, text);
+}
+
 }  // namespace
 
 void RegisterUninstallEntry() {
@@ -63,9 +77,26 @@ void RegisterUninstallEntry() {
     return;
   }
   SetUninstallValue(entry, "DisplayName", kUninstallDisplayName);
-  char command[kPathSize];
-  if (ComposeProgramValue(command, sizeof command, MainProgramPath, kUninstallArguments) == 0) {
-    SetUninstallValue(entry, "UninstallString", command);
+  SetUninstallProgramValue(entry, "UninstallString", kUninstallArguments);
+  // What the list of installed software shows beside the name, and what an
+  // administrator's inventory reads; an installer that carries no version or
+  // publisher writes none rather than an empty one.
+  SetUninstallProgramValue(entry, "QuietUninstallString", kQuietUninstallArguments);
+  SetUninstallProgramValue(entry, "DisplayIcon", kDefaultIconSuffix);
+  if (ProductVersion[0] != '\0') SetUninstallValue(entry, "DisplayVersion", ProductVersion);
+  if (ProductPublisher[0] != '\0') SetUninstallValue(entry, "Publisher", ProductPublisher);
+  // The directory the files went to, as a full path: the copy resolved it the same way.
+  char location[kPathSize];
+  char* name;
+  DWORD length = GetFullPathNameA(InstallDirectory, sizeof location, location, &name);
+  if (length != 0 && length < sizeof location) {
+    CutDirectoryEnd(location);
+    SetUninstallValue(entry, "InstallLocation", location);
   }
+  SetUninstallNumber(entry, "EstimatedSize", EstimatedSizeKilobytes(ArchiveTotal));
+  // The installer has no way to change or repair an installation: the list offers
+  // only to remove it.
+  SetUninstallNumber(entry, "NoModify", 1);
+  SetUninstallNumber(entry, "NoRepair", 1);
   RegCloseKey(entry);
 }

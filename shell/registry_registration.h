@@ -14,6 +14,9 @@ void RegisterFileClass(char* workBuffer);
 // the product's class key unless that is already "Lumivora", then names the class.
 void AssociateExtensions(char* workBuffer);
 
-// Writes "DisplayName" and "UninstallString" (MainProgramPath " . -u") of the
-// product's uninstall entry.
+// Writes the product's uninstall entry: "DisplayName" and "UninstallString"
+// (MainProgramPath " . -u"), "QuietUninstallString" (the same with " -silent"),
+// "DisplayIcon" (MainProgramPath ",0"), "DisplayVersion" and "Publisher" when the
+// installer carries them, "InstallLocation" (InstallDirectory as a full path), and
+// the numbers "EstimatedSize" (kilobytes), "NoModify" and "NoRepair" (1).
 void RegisterUninstallEntry();

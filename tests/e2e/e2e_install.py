@@ -11,6 +11,7 @@ so the shell's Program Manager service) up, as on a real machine.
 
 import argparse
 import os
+import re
 import shutil
 import signal
 import struct
@@ -185,8 +186,22 @@ class Installation(unittest.TestCase):
         self.assertEqual(keys["HKEY_CLASSES_ROOT\\Lumivora\\DefaultIcon"][""], LONG_MAIN + ",0")
         self.assertEqual(keys["HKEY_CLASSES_ROOT\\Lumivora\\shell\\open\\command"][""], LONG_MAIN + open_suffix)
         uninstall = self.prefix.reg_query(UNINSTALL_KEY)[UNINSTALL_KEY]
-        self.assertEqual(uninstall["DisplayName"], "Lumivora")
-        self.assertEqual(uninstall["UninstallString"], LONG_MAIN + " . -u")
+        # The archive's total: per file its name-length byte, its name with the NUL
+        # (as long as its path) and its data; in kilobytes, rounded up.
+        archive_total = sum(2 + len(name) + len(data) for name, data in product_files().items())
+        self.assertEqual(uninstall, {
+            "DisplayName": "Lumivora",
+            "UninstallString": LONG_MAIN + " . -u",
+            "QuietUninstallString": LONG_MAIN + " . -u -silent",
+            "DisplayIcon": LONG_MAIN + ",0",
+            # The sample program's version resource, which lmvrpack handed on.
+            "DisplayVersion": "2.1.0",
+            "Publisher": "Lumivora Software",
+            "InstallLocation": PRODUCT_DIR,
+            "EstimatedSize": hex((archive_total + 1023) // 1024),
+            "NoModify": "0x1",
+            "NoRepair": "0x1",
+        })
         records = {k.rsplit("\\", 1)[1] for k in keys if k.startswith("HKEY_CLASSES_ROOT\\Lumivora\\installed\\")}
         expected = {name.replace("\\", "$") for name in product_files()} | {"DEF.LMV"}
         self.assertTrue(expected <= records, f"records missing: {sorted(expected - records)}")
@@ -236,6 +251,29 @@ class Installation(unittest.TestCase):
         self.assertEqual(self.target("lmvr.opt").read_bytes(), b"\x01\x00sSilent\x001\x00")
         self.assertIn("HKEY_CLASSES_ROOT\\Lumivora\\installed\\lmvr.opt", keys)
         self.assertEqual(self.started_lines(), ["started: " + self.short_main()])
+
+    def test_dlls_come_from_system32_only(self):
+        """DLLs of the names system code loads, planted beside the installer: once the
+        installer runs, the loader's trace finds none of them there, and none runs."""
+        # What Wine's own kernel32, advapi32 and user32 import, resolved before the
+        # installer's first instruction; a Wine quirk: Wine looks for these beside any
+        # program, where Windows takes them from System32 as known DLLs.
+        before_entry = {"msvcrt", "ucrtbase", "sechost", "win32u", "version", "imm32"}
+        planted = before_entry | {"uxtheme", "dwmapi", "rpcrt4", "combase", "ole32", "oleaut32", "userenv",
+                                  "cryptbase", "apphelp", "propsys", "setupapi", "msctf", "comctl32", "shell32"}
+        module = Path(ARGS.build_dir) / "tests" / "fixtures" / "payload_empty.dll"
+        for name in planted:
+            shutil.copy(module, self.media / (name + ".dll"))
+        self.options("sSilent=1\r\n")
+        status, _, trace = self.prefix.run(r"C:\media\install.exe", env={"WINEDEBUG": "+loaddll"})
+        self.assertEqual(status, 0)
+        self.assert_files_installed()
+        found = re.findall(r'Loaded L"C:\\\\media\\\\([^"]+)\.(?:dll|exe)" at \w+: (\w+)', trace, re.I)
+        self.assertIn(("install", "native"), found)
+        beside = {name.lower() for name, _ in found} - {"install"}
+        self.assertLessEqual(beside, before_entry, "looked up beside the installer")
+        self.assertEqual([name for name, kind in found if kind != "builtin" and name != "install"], [],
+                         "a planted DLL was loaded")
 
     def test_silent_without_associations(self):
         self.options("sSilent=\r\nsSilent=yes\r\nsAssoc=0\r\n")
@@ -589,6 +627,8 @@ class Faults(Installation):
                 status, lines = self.run_unattended(*args)
                 self.assertEqual(status, expected)
                 self.assertIn(text, lines)
+                self.assertTrue(lines[0].startswith('Lumivora, version "2.1.0", publisher "Lumivora Software"; '
+                                                    'installer C:\\media\\install.exe, arguments'), lines[0])
                 if "payload" in what:
                     self.assert_nothing_installed()
                     self.assertIsNone(self.prefix.start_menu_group())

@@ -15,6 +15,9 @@ WINE_ENV = {
     "WINEDLLOVERRIDES": "winemenubuilder.exe=d;mscoree=d;mshtml=d",
 }
 
+# What every prefix gets after wineboot, shared with scripts/wine-run.
+PREFIX_SETTINGS = Path(__file__).resolve().parent.parent.parent / "scripts" / "wine-prefix.reg"
+
 PRODUCT_DIR = r"C:\Program Files\Lumivora"
 UNINSTALL_KEY = r"HKEY_LOCAL_MACHINE\Software\Microsoft\Windows\CurrentVersion\Uninstall\Lumivora"
 EXTENSIONS = [".gif", ".jpg", ".pcx", ".png", ".bmp", ".rle", ".dib", ".tif", ".tga", ".pcd"]
@@ -95,9 +98,8 @@ class WinePrefix:
         self.path.parent.mkdir(parents=True, exist_ok=True)
         subprocess.run([self.wine, "wineboot", "-i"], env=self.env, check=True,
                        stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
-        # Wine waits about 2 s at every window close for a window manager, which Xvfb
-        # does not have; unmanaged windows close at once.
-        self.run("reg", "add", r"HKCU\Software\Wine\X11 Driver", "/v", "Managed", "/d", "N", "/f")
+        # The settings every prefix of ours gets (unmanaged windows, the licence's font).
+        self.run("reg", "import", "Z:" + str(PREFIX_SETTINGS))
         self.stop()
         return self
 

@@ -14,6 +14,8 @@
 #include "tools/lmvrpack/command_line.h"
 #include "tools/lmvrpack/dialog_template.h"
 #include "tools/lmvrpack/installer_image.h"
+#include "tools/lmvrpack/product_texts.h"
+#include "shell/product_texts.h"
 #include "tools/pe_image/pe_image.h"
 #include "tools/pe_image/resource_section.h"
 
@@ -367,6 +369,21 @@ TEST_P(LmvrpackBuild, TheCommandWritesThePackedPayloadIntoTheStubOrNothing) {
   EXPECT_NE(dependencies.find("stub.exe"), std::string::npos) << dependencies;
   EXPECT_EQ(run({"verify", installer}, &err), 0) << err;
   EXPECT_EQ(run({"list", installer}, &err), 0) << err;
+  // The main program has no version resource: the options give the texts.
+  ASSERT_EQ(run({"build", product, "--main", "MAIN.EXE", "--stub", (root / "stub.exe").string(), "-o", installer,
+                 "--version", "3.0 beta", "--publisher", "Fabrikam \xc3\xa9", "--quiet"},
+                &err),
+            0)
+      << err;
+  std::ostringstream listed, errors;
+  EXPECT_EQ(lmvrpack::RunCommandLine({"verify", installer}, listed, errors), 0) << errors.str();
+  EXPECT_NE(listed.str().find("version       3.0 beta\npublisher     Fabrikam \xc3\xa9\n"), std::string::npos)
+      << listed.str();
+  EXPECT_EQ(run({"build", product, "--main", "MAIN.EXE", "--stub", (root / "stub.exe").string(), "-o", installer,
+                 "--publisher", std::string(64, 'p')},
+                &err),
+            1);
+  EXPECT_NE(err.find("--publisher: \"pppp"), std::string::npos) << err;
 
   // A refused stub or a missing --stub leave the installer as it was.
   fs::remove(installer);
@@ -446,4 +463,98 @@ TEST_P(LmvrpackBuild, TheCommandPacksLanguagesAndLicencesOrRefusesThemAndWritesN
   EXPECT_NE(out.find("--licence G=: no language file for that letter is given"), std::string::npos) << out;
   EXPECT_FALSE(fs::exists(installer));
   fs::remove_all(root);
+}
+
+namespace {
+
+// A node of a version resource as the resource compiler lays it out: wLength,
+// wValueLength, wType, the key and its NUL, then value and children on 4-byte
+// boundaries.
+std::vector<uint8_t> VersionNode(const std::u16string& key, const std::u16string& text,
+                                 const std::vector<std::vector<uint8_t>>& children = {}) {
+  std::vector<uint8_t> b(6, 0);
+  auto put = [&](const std::u16string& s) {
+    for (char16_t c : s + u'\0') b.push_back((uint8_t)c), b.push_back((uint8_t)(c >> 8));
+    b.resize((b.size() + 3) & ~size_t(3));
+  };
+  put(key);
+  if (!text.empty()) put(text);
+  for (const auto& child : children) b.insert(b.end(), child.begin(), child.end());
+  Write16(&b, 0, (uint32_t)b.size());
+  Write16(&b, 2, (uint32_t)(text.empty() ? 0 : text.size() + 1));
+  Write16(&b, 4, 1);
+  return b;
+}
+std::vector<uint8_t> VersionInfo(const std::u16string& version, const std::u16string& company) {
+  return VersionNode(u"VS_VERSION_INFO", u"",
+                     {VersionNode(u"StringFileInfo", u"",
+                                  {VersionNode(u"040904E4", u"", {VersionNode(u"CompanyName", company),
+                                                                  VersionNode(u"ProductVersion", version)})})});
+}
+
+}  // namespace
+
+TEST(LmvrpackProductTexts, AreReadFromTheMainProgramsVersionResourceOrRefusedWithTheReason) {
+  const Format& f = kFormats[0];
+  lmvrpack::ProductTexts texts;
+  std::string note, error;
+  std::vector<pe::Resource> resources = StubResources();
+  EXPECT_TRUE(lmvrpack::ProductTextsOfProgram(MakeStub(f, resources), &texts, &note, &error)) << error;
+  EXPECT_EQ(note, "it has no version resource: the installer names no version or publisher");
+  EXPECT_TRUE(lmvrpack::ProductTextsOfProgram(std::vector<uint8_t>(40, 'x'), &texts, &note, &error));
+  EXPECT_NE(note.find("not a Windows image"), std::string::npos) << note;
+
+  resources.push_back(MakeResource(16, 1, ""));
+  auto read = [&](const std::vector<uint8_t>& block) {
+    resources.back().data = block;
+    note.clear();
+    error.clear();
+    return lmvrpack::ProductTextsOfProgram(MakeStub(f, resources), &texts, &note, &error);
+  };
+  ASSERT_TRUE(read(VersionInfo(u"2.1.0", u"Lumivora Software \u00a9"))) << error;
+  EXPECT_EQ(texts.version, "2.1.0");
+  EXPECT_EQ(texts.publisher, "Lumivora Software \xa9");
+  EXPECT_EQ(note, "");
+
+  std::vector<uint8_t> cut = VersionInfo(u"2.1.0", u"Lumivora");
+  Write16(&cut, 0, (uint32_t)cut.size() + 8);
+  EXPECT_FALSE(read(cut));
+  EXPECT_NE(error.find("beyond its end"), std::string::npos) << error;
+  EXPECT_FALSE(read(VersionNode(u"VS_VERSION", u"")));
+  EXPECT_EQ(error, "the version resource does not begin with VS_VERSION_INFO");
+  EXPECT_FALSE(read(VersionInfo(std::u16string(64, u'9'), u"")));
+  EXPECT_NE(error.find("is longer than 63 characters"), std::string::npos) << error;
+  EXPECT_FALSE(read(VersionInfo(u"2.1", u"\u2212")));
+  EXPECT_NE(error.find("CompanyName holds a character"), std::string::npos) << error;
+}
+
+TEST(LmvrpackProductTexts, TheResourceReadsBackInTheInstallerAsWritten) {
+  pe::Resource resource;
+  EXPECT_FALSE(lmvrpack::ProductTextsResource({"", ""}, &resource)) << "no resource without texts";
+  for (const lmvrpack::ProductTexts& given : std::vector<lmvrpack::ProductTexts>{
+           {"2.1.0", "Lumivora Software"}, {"", "Lumivora Software"}, {std::string(63, 'v'), ""}}) {
+    ASSERT_TRUE(lmvrpack::ProductTextsResource(given, &resource));
+    EXPECT_EQ(resource.type, 512u);
+    EXPECT_EQ(resource.id, 302u);
+    char version[kProductTextSize], publisher[kProductTextSize];
+    ProductTextsFromResource((const char*)resource.data.data(), resource.data.size(), version, publisher);
+    EXPECT_EQ(version, given.version);
+    EXPECT_EQ(publisher, given.publisher);
+    lmvrpack::ProductTexts listed;
+    std::vector<std::string> problems;
+    EXPECT_TRUE(lmvrpack::ReadProductTexts({resource}, &listed, &problems));
+    EXPECT_EQ(problems, std::vector<std::string>());
+    EXPECT_EQ(listed.publisher, given.publisher);
+  }
+  // What the installer makes of a damaged resource: a text without its NUL or too long
+  // reads as none.
+  char version[kProductTextSize], publisher[kProductTextSize];
+  const std::string damaged[] = {std::string("2.1.0\0Lumi", 10), std::string(64, 'v') + '\0' + "P" + '\0',
+                                 std::string("2.1.0", 5)};
+  const char* expected[][2] = {{"2.1.0", ""}, {"", "P"}, {"", ""}};
+  for (size_t i = 0; i < 3; ++i) {
+    ProductTextsFromResource(damaged[i].data(), damaged[i].size(), version, publisher);
+    EXPECT_STREQ(version, expected[i][0]) << i;
+    EXPECT_STREQ(publisher, expected[i][1]) << i;
+  }
 }

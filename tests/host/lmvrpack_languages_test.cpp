@@ -7,6 +7,7 @@
 #include <fstream>
 #include <sstream>
 
+#include "tools/lmvrpack/carried_languages.h"
 #include "tools/lmvrpack/language_pack.h"
 
 using namespace lmvrpack;

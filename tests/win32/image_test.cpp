@@ -1,5 +1,5 @@
-// The built install.exe, read as a file: what kind of image it is and what it
-// exports (what it imports: platform_contract_test.cpp).
+// The built install.exe, read as a file: what kind of image it is, what it exports
+// and the manifest it carries (what it imports: platform_contract_test.cpp).
 #include <gtest/gtest.h>
 
 #include "test_support.h"
@@ -69,4 +69,43 @@ TEST(InstallerImage, AnotherModuleFindsTheExportsByNameAndOrdinal) {
     EXPECT_EQ(compare("abc", "ABD", 65538), 0);
   }
   FreeLibrary(module);
+}
+
+TEST(InstallerImage, TheStubAndTheInstallerAskForAdministratorRightsOnTodaysWindows) {
+  for (const char* name : {"install-stub.exe", "install.exe"}) {
+    SCOPED_TRACE(name);
+    std::string path = BuildPath(name);
+    pe::Image image;
+    std::vector<pe::Resource> resources;
+    std::string error;
+    ASSERT_TRUE(pe::LoadFile(path, &image, &error) && pe::ReadResources(image, &resources, &error)) << error;
+    const pe::Resource* manifest = pe::FindNumericResource(resources, 24, 1);  // RT_MANIFEST
+    ASSERT_NE(manifest, nullptr);
+    EXPECT_EQ(manifest->language, 0x0409u);
+    std::string text(manifest->data.begin(), manifest->data.end());
+    // Windows would scale nothing and draw the dialogs with other controls.
+    EXPECT_EQ(text.find("dpiAware"), std::string::npos) << text;
+    EXPECT_EQ(text.find("Common-Controls"), std::string::npos) << text;
+
+    // The manifest as a loader reads it: Wine's parser of activation contexts.
+    ACTCTXA request = {};
+    request.cbSize = sizeof request;
+    request.dwFlags = ACTCTX_FLAG_RESOURCE_NAME_VALID;
+    request.lpSource = path.c_str();
+    request.lpResourceName = MAKEINTRESOURCEA(1);
+    HANDLE context = CreateActCtxA(&request);
+    ASSERT_NE(context, INVALID_HANDLE_VALUE) << "the manifest does not parse: " << GetLastError();
+    ACTIVATION_CONTEXT_RUN_LEVEL_INFORMATION level = {};
+    SIZE_T size = 0;
+    EXPECT_TRUE(QueryActCtxW(0, context, nullptr, RunlevelInformationInActivationContext, &level, sizeof level, &size));
+    EXPECT_EQ(level.RunLevel, ACTCTX_RUN_LEVEL_REQUIRE_ADMIN);
+    EXPECT_EQ(level.UiAccess, 0u);
+    // Vista, 7, 8, 8.1 and 10 (which 11 shares). Only the count is read: the size of
+    // an element differs between headers.
+    DWORD compatibility[64] = {};
+    EXPECT_TRUE(QueryActCtxW(0, context, nullptr, CompatibilityInformationInActivationContext, compatibility,
+                             sizeof compatibility, &size));
+    EXPECT_EQ(compatibility[0], 5u);
+    ReleaseActCtx(context);
+  }
 }

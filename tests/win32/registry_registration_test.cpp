@@ -9,6 +9,7 @@
 #include "common/bounded_text.h"
 #include "common/installer_state.h"
 #include "exports/exported_helpers.h"
+#include "shell/product_texts.h"
 #include "test_support.h"
 
 using namespace testing_support;
@@ -132,4 +133,22 @@ TEST_F(RegistryRegistrationTest, AValueThatWouldNotFitIsNotWrittenAtAll) {
   RegCloseKey(entry);
   EXPECT_EQ(type, static_cast<DWORD>(REG_SZ));
   EXPECT_EQ(std::string(name, size), std::string("Lumivora", 9));
+}
+
+TEST_F(RegistryRegistrationTest, TheVersionAndPublisherAreWrittenOnlyWhenTheInstallerCarriesThem) {
+  // This test program carries no resource 512/302: neither value, not even empty.
+  LoadProductTexts();
+  Register(false);
+  std::string value;
+  EXPECT_FALSE(ReadNamedValue(HKEY_LOCAL_MACHINE, kUninstall, "DisplayVersion", &value)) << value;
+  EXPECT_FALSE(ReadNamedValue(HKEY_LOCAL_MACHINE, kUninstall, "Publisher", &value)) << value;
+  EXPECT_TRUE(ReadNamedValue(HKEY_LOCAL_MACHINE, kUninstall, "QuietUninstallString", &value));
+  EXPECT_EQ(value, std::string(kProgram) + " . -u -silent");
+
+  CopyBounded(ProductVersion, sizeof ProductVersion, "2.1.0");
+  Register(false);
+  ProductVersion[0] = '\0';
+  EXPECT_TRUE(ReadNamedValue(HKEY_LOCAL_MACHINE, kUninstall, "DisplayVersion", &value));
+  EXPECT_EQ(value, "2.1.0");
+  EXPECT_FALSE(ReadNamedValue(HKEY_LOCAL_MACHINE, kUninstall, "Publisher", &value)) << value;
 }

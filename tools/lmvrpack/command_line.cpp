@@ -8,11 +8,15 @@
 #include <sstream>
 
 #include "payload/archive_format.h"
+#include "tools/lmvrpack/carried_languages.h"
+#include "tools/lmvrpack/code_page_1252.h"
 #include "tools/lmvrpack/installer_image.h"
 #include "tools/lmvrpack/language_pack.h"
 #include "tools/lmvrpack/payload_check.h"
 #include "tools/lmvrpack/payload_writer.h"
 #include "tools/lmvrpack/product_scan.h"
+#include "tools/lmvrpack/product_texts.h"
+#include "tools/lmvrpack/translation_template.h"
 #include "tools/pe_image/pe_image.h"
 
 namespace lmvrpack {
@@ -23,7 +27,8 @@ const char kUsage[] =
     "usage: lmvrpack COMMAND [ARGUMENTS]\n"
     "\n"
     "  build PRODUCT_DIR --main PATH --stub STUB -o INSTALLER [--language FILE|FOLDER]...\n"
-    "        [--licence LETTER=FILE]...          make an installer for a product folder\n"
+    "        [--licence LETTER=FILE]... [--version TEXT] [--publisher TEXT]\n"
+    "                                            make an installer for a product folder\n"
     "  pack PRODUCT_DIR --main PATH -o PAYLOAD   pack a product folder into a payload\n"
     "  list FILE                                 list the entries and languages of a payload\n"
     "                                            or installer\n"
@@ -60,7 +65,8 @@ const char kPackHelp[] =
 
 const char kBuildHelp[] =
     "usage: lmvrpack build PRODUCT_DIR --main PATH --stub STUB -o INSTALLER\n"
-    "           [--language FILE|FOLDER]... [--licence LETTER=FILE]... [--depfile FILE] [--quiet]\n"
+    "           [--language FILE|FOLDER]... [--licence LETTER=FILE]... [--version TEXT]\n"
+    "           [--publisher TEXT] [--depfile FILE] [--quiet]\n"
     "\n"
     "Packs PRODUCT_DIR as pack does (the same rules, the same payload bytes) and writes\n"
     "INSTALLER: a copy of STUB (install-stub.exe) with the payload as its resource\n"
@@ -77,13 +83,21 @@ const char kBuildHelp[] =
     "                   D 6); what a file leaves out the installer shows in English\n"
     "  --licence L=FILE the licence of language L (E included) from a plain UTF-8 text,\n"
     "                   cut into the installer's three blocks at paragraph ends\n"
+    "  --version TEXT   the version the uninstall entry names (DisplayVersion), instead\n"
+    "                   of the ProductVersion of the main program's version resource\n"
+    "  --publisher TEXT the publisher it names (Publisher), instead of the CompanyName\n"
+    "                   there. Each at most 63 characters of code page 1252; a value\n"
+    "                   that is empty or absent is not written at all\n"
     "  --depfile FILE   also write a Make-style dependency file naming the stub, the\n"
     "                   language and licence files and every file and directory of\n"
     "                   the product read\n"
     "  --quiet          print nothing when all is well\n"
     "\n"
-    "Refused, exit status 1: a product folder that pack refuses; a stub that is not a\n"
-    "Windows GUI program exporting from \"lmvr.ent\", PE32 for i386 or PE32+ for x86-64\n"
+    "Refused, exit status 1: a product folder that pack refuses; a main program whose\n"
+    "version resource is damaged (unless both --version and --publisher are given), or\n"
+    "whose version or publisher is longer than 63 characters or not code page 1252; a\n"
+    "stub that is not a Windows GUI program exporting from \"lmvr.ent\", PE32 for i386\n"
+    "or PE32+ for x86-64\n"
     "(the 64-bit twin); a signed stub. A stub that already holds a payload is used\n"
     "with the payload replaced, and a note says so. A language file with a key the\n"
     "English table lacks, placeholders other than the English text's, a character code\n"
@@ -96,8 +110,8 @@ const char kListHelp[] =
     "\n"
     "Lists the entries of FILE, a payload or a built installer (its resource 512/301):\n"
     "size, stored name and installed path of each, then FileCount, ArchiveTotal and the\n"
-    "sizes, and for an installer the languages it carries. Checks everything as verify\n"
-    "does; exit status 0 only when all is well.\n";
+    "sizes, and for an installer its version and publisher and the languages it\n"
+    "carries. Checks everything as verify does; exit status 0 only when all is well.\n";
 
 const char kCheckHelp[] =
     "usage: lmvrpack check (--stub STUB | --dialogs SCRIPT) [--licence LETTER=FILE]... FILE|FOLDER...\n"
@@ -123,7 +137,8 @@ const char kVerifyHelp[] =
     "and length, ArchiveTotal, that nothing follows the last entry, and that every\n"
     "entry's directory has its parent created by an earlier entry. Prints the figures\n"
     "and every problem found; exit status 0 only when there is none. An installer's\n"
-    "message tables and dialog variants are checked too, and its languages listed.\n";
+    "message tables and dialog variants are checked too, its languages listed, and its\n"
+    "version and publisher (resource 512/302) shown.\n";
 
 bool WantsHelp(const std::vector<std::string>& arguments) {
   for (const std::string& argument : arguments) {
@@ -222,12 +237,44 @@ LanguagePack ReadLanguages(const std::vector<std::string>& given, const std::vec
   return pack;
 }
 
+// The version and publisher of the uninstall entry: what --version and --publisher
+// give, else what the main program's version resource holds. A damaged resource is
+// refused only when it is still needed.
+void ProductTextsOfBuild(const std::string& mainPath, const std::string given[2], const bool isGiven[2],
+                      ProductTexts* texts, std::vector<Problem>* problems, std::ostream& err) {
+  std::string note, error;
+  if (!isGiven[0] || !isGiven[1]) {
+    std::vector<uint8_t> bytes;
+    if (!pe::ReadFile(mainPath, &bytes)) {
+      problems->push_back({mainPath, "cannot be read"});
+      return;
+    }
+    if (!ProductTextsOfProgram(bytes, texts, &note, &error)) {
+      problems->push_back({mainPath, error + " (--version and --publisher give both instead)"});
+      return;
+    }
+  }
+  std::string* into[2] = {&texts->version, &texts->publisher};
+  const char* option[2] = {"--version", "--publisher"};
+  for (int i = 0; i < 2; ++i) {
+    if (isGiven[i] && !ProductTextFromArgument(given[i], into[i], &error)) problems->push_back({option[i], error});
+  }
+  if (!note.empty() && (!isGiven[0] || !isGiven[1])) err << "lmvrpack: note: " << mainPath << ": " << note << "\n";
+}
+
+void PrintTexts(std::ostream& out, const ProductTexts& texts) {
+  out << "version       " << (texts.version.empty() ? "(none)" : Cp1252ToUtf8(texts.version)) << "\n";
+  out << "publisher     " << (texts.publisher.empty() ? "(none)" : Cp1252ToUtf8(texts.publisher)) << "\n";
+}
+
 // Packs a product folder into a payload file (`pack`) or into an installer made from
 // a stub (`build`, when `build` is true): one path, so both give the same payload.
 int Pack(const std::vector<std::string>& arguments, bool build, std::ostream& out, std::ostream& err) {
   const char* help = build ? kBuildHelp : kPackHelp;
   std::string productDir, mainProgram, stubPath, output, depfile;
   std::vector<std::string> languages, licences;
+  std::string givenTexts[2];
+  bool textGiven[2] = {false, false};  // --version, --publisher
   bool quiet = false;
   for (size_t i = 0; i < arguments.size(); ++i) {
     const std::string& argument = arguments[i];
@@ -247,6 +294,10 @@ int Pack(const std::vector<std::string>& arguments, bool build, std::ostream& ou
       licences.emplace_back();
       if (!value(&licences.back())) return UsageError(err, "--licence needs LETTER=FILE", help);
       if (!LicenceArgumentOk(licences.back())) return LicenceUsageError(err, licences.back(), help);
+    } else if (build && (argument == "--version" || argument == "--publisher")) {
+      int which = argument == "--version" ? 0 : 1;
+      if (!value(&givenTexts[which])) return UsageError(err, argument + " needs a text", help);
+      textGiven[which] = true;
     } else if (argument == "-o" || argument == "--output") {
       if (!value(&output)) return UsageError(err, argument + " needs a file name", help);
     } else if (argument == "--depfile") {
@@ -290,6 +341,10 @@ int Pack(const std::vector<std::string>& arguments, bool build, std::ostream& ou
   }
   ProductScan scan = ScanProduct(productDir, mainProgram);
   for (const Problem& note : scan.notes) err << "lmvrpack: note: " << note.file << ": " << note.reason << "\n";
+  ProductTexts texts;
+  if (build && scan.problems.empty()) {
+    ProductTextsOfBuild(scan.files.front().source.string(), givenTexts, textGiven, &texts, &scan.problems, err);
+  }
   PrintProblems(err, languagePack.refusals, "");
   if (!scan.problems.empty() || !languagePack.refusals.empty()) {
     for (const Problem& problem : scan.problems) err << "lmvrpack: " << problem.file << ": " << problem.reason << "\n";
@@ -307,6 +362,8 @@ int Pack(const std::vector<std::string>& arguments, bool build, std::ostream& ou
   std::vector<uint8_t> installer;
   if (build) {
     std::string note;
+    pe::Resource textsResource;
+    if (ProductTextsResource(texts, &textsResource)) languagePack.resources.push_back(textsResource);
     if (!BuildInstallerImage(stub, payload.bytes, &installer, &note, &error, languagePack.resources)) {
       err << "lmvrpack: " << stubPath << ": " << error << "\n";
       return 1;
@@ -330,7 +387,10 @@ int Pack(const std::vector<std::string>& arguments, bool build, std::ostream& ou
   if (!quiet) {
     double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
     out << "packed " << payload.fileCount << " entries of " << productDir << " into " << output << "\n";
-    if (build) out << "installer     " << installer.size() << " bytes, from the stub " << stubPath << "\n";
+    if (build) {
+      out << "installer     " << installer.size() << " bytes, from the stub " << stubPath << "\n";
+      PrintTexts(out, texts);
+    }
     out << "ArchiveTotal  " << payload.archiveTotal << "\n";
     out << "archive       " << payload.archiveSize << " bytes inflated\n";
     out << "compressed    " << payload.bytes.size() - kPayloadLengthFieldSize << " bytes\n";
@@ -418,6 +478,9 @@ int Inspect(const std::vector<std::string>& arguments, bool list, std::ostream& 
     pe::Image image;
     std::vector<pe::Resource> resources;
     if (pe::LoadFile(arguments[0], &image, &error) && pe::ReadResources(image, &resources, &error)) {
+      ProductTexts texts;
+      ReadProductTexts(resources, &texts, &report.problems);
+      PrintTexts(out, texts);
       CarriedLanguages languages = DescribeLanguages(resources);
       for (size_t i = 0; i < languages.lines.size(); ++i) out << (i == 0 ? "languages     " : "              ") << languages.lines[i] << "\n";
       report.problems.insert(report.problems.end(), languages.problems.begin(), languages.problems.end());

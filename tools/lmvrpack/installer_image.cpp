@@ -1,6 +1,9 @@
 #include "tools/lmvrpack/installer_image.h"
 
+#include <algorithm>
+
 #include "payload/archive_format.h"
+#include "shell/product_texts.h"
 #include "tools/pe_image/pe_image.h"
 #include "tools/pe_image/resource_section.h"
 
@@ -65,6 +68,13 @@ bool BuildInstallerImage(const std::vector<uint8_t>& stub, const std::vector<uin
   added.id = kPayloadResourceId;
   added.language = kUsEnglish;
   added.data = payload;
+  // An installer used as the stub carries the texts of the product it was built for.
+  resources.erase(std::remove_if(resources.begin(), resources.end(),
+                                 [](const pe::Resource& r) {
+                                   return r.typeName.empty() && r.idName.empty() && r.type == kProductTextsResourceType &&
+                                          r.id == kProductTextsResourceId;
+                                 }),
+                  resources.end());
   std::vector<pe::Resource> adding = languages;
   adding.push_back(std::move(added));
   std::string replaced;

@@ -14,8 +14,10 @@ namespace lmvrpack {
 // `error`, a stub that is not a GUI program, PE32 i386 or PE32+ x86-64, exporting
 // from "lmvr.ent", or that carries a signature; the reason names what the stub is.
 // A payload the stub already holds is replaced; `note` then says so. `languages`
-// (message tables and dialog variants) are added beside the payload, each replacing
-// a resource of the same type and id that the stub holds.
+// (message tables and dialog variants, and the product's texts 512/302) are added
+// beside the payload, each replacing a resource of the same type and id that the
+// stub holds; product texts that a stub holds (an installer used as the stub) are
+// dropped whether or not new ones come.
 bool BuildInstallerImage(const std::vector<uint8_t>& stub, const std::vector<uint8_t>& payload,
                          std::vector<uint8_t>* installer, std::string* note, std::string* error,
                          const std::vector<pe::Resource>& languages = {});

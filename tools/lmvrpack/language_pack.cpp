@@ -8,57 +8,22 @@
 #include "text/message_catalogue.h"
 #include "tools/lmvrpack/code_page_1252.h"
 #include "tools/lmvrpack/dialog_font.h"
+#include "tools/lmvrpack/translation_rules.h"
 
 namespace lmvrpack {
 
 namespace {
 
 constexpr uint32_t kUsEnglish = 0x0409;
-const char* const kLicenceKeys[3] = {"license", "license2", "license3"};
 // The licence box is an edit control, which takes at most this many characters
 // unless told otherwise.
 constexpr size_t kLicenceMaxLength = 32767;
-// The size line of the destination dialog: the installer shows the "occupy" message
-// there, formatted with the product's size in kilobytes; room is made for a product
-// of up to nine digits.
-constexpr int kSizeLineTemplate = 200;
-constexpr uint16_t kSizeLineId = 102;
+// The size line's number for the largest product (nine digits of kilobytes).
 const char kLargestSize[] = "999999999";
 // The oldest Windows the installer runs on may have a screen of this size.
 constexpr int kScreenWidth = 640, kScreenHeight = 480;
-// Room a push button's edge and focus rectangle take on either side of its text
-// (SM_CXEDGE + 1), and the size of the icon a SS_ICON static takes.
-constexpr int kButtonMargin = 3;
+// The size of the icon a SS_ICON static takes.
 constexpr int kIconPixels = 32;
-
-// The arguments a text makes the installer read when it formats it, as its own
-// formatter reads them: "%", an optional "l", then d, i, u, s or c ("%%" is a
-// percent sign, anything else is copied as it stands). By kind: %d and %i are one.
-std::vector<std::string> Placeholders(const std::string& text) {
-  std::vector<std::string> kinds;
-  for (size_t i = 0; i < text.size(); ++i) {
-    if (text[i] != '%') continue;
-    size_t at = i + 1;
-    bool isLong = at < text.size() && text[at] == 'l';
-    if (isLong) ++at;
-    if (at >= text.size()) break;
-    char c = text[at];
-    if (c == '%') {
-      i = at;
-    } else if (c == 'd' || c == 'i' || c == 'u' || c == 's' || c == 'c') {
-      kinds.push_back(std::string(isLong && c != 's' && c != 'c' ? "%l" : "%") + (c == 'i' ? 'd' : c));
-      i = at;
-    }
-  }
-  return kinds;
-}
-
-std::string Listed(const std::vector<std::string>& items, const char* none) {
-  if (items.empty()) return none;
-  std::string s;
-  for (const std::string& item : items) s += (s.empty() ? "" : " ") + item;
-  return s;
-}
 
 // The size line as the installer shows it for the largest product: numbers in the
 // place of the numeric conversions, "%%" as "%".
@@ -80,31 +45,8 @@ std::string LargestSizeLine(const std::string& format) {
   return out;
 }
 
-bool IsTextStatic(const DialogControl& c) {
-  uint32_t type = c.style & 0x1F;  // SS_TYPEMASK
-  return c.controlClass.isOrdinal && c.controlClass.ordinal == kStaticClass &&
-         (type == 0 || type == 1 || type == 2 || type == 0xB || type == 0xC);  // left, centre, right, simple, no wrap
-}
 bool IsIcon(const DialogControl& c) {
   return c.controlClass.isOrdinal && c.controlClass.ordinal == kStaticClass && (c.style & 0x1F) == 3;
-}
-bool IsPushButton(const DialogControl& c) {
-  uint32_t type = c.style & 0xF;  // BS_TYPEMASK
-  return c.controlClass.isOrdinal && c.controlClass.ordinal == kButtonClass && (type == 0 || type == 1);
-}
-bool HasText(const DialogControl& c) { return !c.text.isOrdinal && !c.text.name.empty(); }
-
-// How many pixels of a label's or a push button's text the user can see: a label
-// up to the dialog's edge, a button's text inside its edges.
-int VisiblePixels(const DialogTemplate& d, const DialogControl& c) {
-  int left = HorizontalPixels(c.frame.x);
-  int right = std::min(left + HorizontalPixels(c.frame.cx), HorizontalPixels(d.frame.cx));
-  return right - left - (IsPushButton(c) ? 2 * kButtonMargin : 0);
-}
-
-std::string TextOf(const std::u16string& utf16) {
-  std::string s;
-  return Utf16ToCp1252(utf16, &s) ? s : std::string("?");
 }
 
 std::string Shown(const std::string& cp1252) { return "\"" + Cp1252ToUtf8(cp1252) + "\""; }
@@ -436,204 +378,6 @@ LanguagePack PackLanguages(const std::vector<LanguageFile>& files, const std::ve
     pack.resources.push_back(MakeResource(kMessageTableType, kMessageTableBase, TableBytes('E', kNeverChosen, 0, entries)));
   }
   return pack;
-}
-
-}  // namespace lmvrpack
-
-namespace lmvrpack {
-
-namespace {
-
-// The problems of one table read back: its entries, and what is wrong with them.
-std::vector<std::string> ReadTable(const std::vector<uint8_t>& data, int index, size_t* count) {
-  std::vector<std::string> problems;
-  const auto english = EnglishMessages();
-  *count = 0;
-  if (data.size() < 5 || data[0] > kByLanguage || data[1] != 0) {
-    problems.push_back("its header is not a rule 0, 1 or 2 and a zero byte");
-    return problems;
-  }
-  std::set<std::string> seen;
-  size_t at = 4;
-  while (at < data.size() && data[at] != 0) {
-    if (data[at] != (uint8_t)kLanguageLetters[index]) {
-      problems.push_back(std::string("an entry begins with ") + (char)data[at] + ", not with " + kLanguageLetters[index]);
-    }
-    size_t keyEnd = std::find(data.begin() + at + 1, data.end(), 0) - data.begin();
-    size_t textEnd = keyEnd < data.size() ? std::find(data.begin() + keyEnd + 1, data.end(), 0) - data.begin() : keyEnd;
-    if (textEnd >= data.size()) {
-      problems.push_back("its last entry is cut short");
-      return problems;
-    }
-    std::string key(data.begin() + at + 1, data.begin() + keyEnd);
-    bool known = false;
-    for (const auto& [k, text] : english) known = known || k == key;
-    if (!known) problems.push_back("the key \"" + key + "\" is not in the English table");
-    if (!seen.insert(key).second) problems.push_back("the key \"" + key + "\" comes twice");
-    ++*count;
-    at = textEnd + 1;
-  }
-  if (at >= data.size()) problems.push_back("it does not end with a zero byte");
-  else if (at + 1 != data.size()) problems.push_back(std::to_string(data.size() - at - 1) + " bytes follow its end");
-  if (*count > kMaxTableEntries) problems.push_back(std::to_string(*count) + " entries; the installer reads at most 32");
-  return problems;
-}
-
-// What differs between a variant and its base beyond texts and frames.
-std::string VariantDifference(const DialogTemplate& variant, const DialogTemplate& base) {
-  if (variant.style != base.style || variant.controls.size() != base.controls.size()) {
-    return "its style or number of controls differs from template " ;
-  }
-  for (size_t k = 0; k < base.controls.size(); ++k) {
-    const DialogControl &v = variant.controls[k], &b = base.controls[k];
-    if (v.id != b.id || v.style != b.style || v.controlClass.ordinal != b.controlClass.ordinal ||
-        v.controlClass.name != b.controlClass.name) {
-      return "control " + std::to_string(k + 1) + " differs in id, class or style from template ";
-    }
-  }
-  return "";
-}
-
-}  // namespace
-
-CarriedLanguages DescribeLanguages(const std::vector<pe::Resource>& resources) {
-  CarriedLanguages out;
-  std::map<int, DialogTemplate> bases;
-  for (int id : kDialogBases) {
-    const pe::Resource* found = pe::FindNumericResource(resources, kDialogType, (uint32_t)id);
-    std::string why;
-    if (found != nullptr && !ReadDialogTemplate(found->data, &bases[id], &why)) bases.erase(id);
-  }
-  for (int index = 0; index < 7; ++index) {
-    std::string name = std::string(1, kLanguageLetters[index]) + " " + LanguageNameOfIndex(index);
-    const pe::Resource* table = pe::FindNumericResource(resources, kMessageTableType, kMessageTableBase + index);
-    std::string line = name + (index == 0 ? ": built in" : "");
-    if (table != nullptr) {
-      size_t count = 0;
-      std::string id = std::to_string(kMessageTableBase + index);
-      for (const std::string& problem : ReadTable(table->data, index, &count)) out.problems.push_back("table " + id + ": " + problem);
-      line += (index == 0 ? ", and table " : ": table ") + id + " (" + std::to_string(count) + " messages" +
-              (index == 0 || table->data[0] == kNeverChosen
-                   ? ""
-                   : ", chosen for " + ChoiceRuleText((ChoiceRule)table->data[0], (uint16_t)(table->data[2] | table->data[3] << 8))) +
-              ")";
-    }
-    std::string variants;
-    for (int base : kDialogBases) {
-      const pe::Resource* found = index == 0 ? nullptr : pe::FindNumericResource(resources, kDialogType, base + index);
-      if (found == nullptr) continue;
-      variants += " " + std::to_string(base + index);
-      DialogTemplate variant;
-      std::string why;
-      if (!ReadDialogTemplate(found->data, &variant, &why)) {
-        out.problems.push_back("template " + std::to_string(base + index) + ": " + why);
-      } else if (bases.count(base) && !VariantDifference(variant, bases[base]).empty()) {
-        out.problems.push_back("template " + std::to_string(base + index) + ": " + VariantDifference(variant, bases[base]) +
-                               std::to_string(base));
-      }
-    }
-    if (!variants.empty()) line += (table != nullptr ? ", variants" : ": variants") + variants;
-    if (table == nullptr && variants.empty() && index != 0) continue;
-    if (table == nullptr && !variants.empty()) out.problems.push_back(name + " has variants but no message table");
-    out.lines.push_back(line);
-  }
-  return out;
-}
-
-}  // namespace lmvrpack
-
-namespace lmvrpack {
-
-namespace {
-
-// A PO field: short texts on one line, longer ones and those with line breaks
-// split after each "\n" and at spaces, as gettext's own tools write them.
-std::string PoField(const char* keyword, const std::string& cp1252) {
-  std::string escaped;
-  for (char c : Cp1252ToUtf8(cp1252)) {
-    escaped += c == '\\' ? "\\\\" : c == '"' ? "\\\"" : c == '\n' ? "\\n" : c == '\r' ? "\\r" : c == '\t' ? "\\t" : std::string(1, c);
-  }
-  size_t firstBreak = escaped.find("\\n");
-  bool oneLine = (firstBreak == std::string::npos || firstBreak + 2 == escaped.size()) &&
-                 escaped.size() + std::string(keyword).size() + 3 <= 79;
-  if (oneLine) return std::string(keyword) + " \"" + escaped + "\"\n";
-  std::string out = std::string(keyword) + " \"\"\n";
-  size_t at = 0;
-  while (at < escaped.size()) {
-    size_t end = escaped.find("\\n", at);
-    end = end == std::string::npos ? escaped.size() : end + 2;
-    if (end - at > 77) {
-      size_t space = escaped.rfind(' ', at + 76);
-      if (space != std::string::npos && space > at) end = space + 1;
-    }
-    out += "\"" + escaped.substr(at, end - at) + "\"\n";
-    at = end;
-  }
-  return out;
-}
-
-std::string KindOf(const DialogControl& c) {
-  if (IsPushButton(c)) return "Button";
-  if (IsTextStatic(c)) return (c.style & 0x1F) == 1 ? "Centred label" : "Label";
-  if (c.controlClass.isOrdinal && c.controlClass.ordinal == kButtonClass) return "Check box";
-  return "Control";
-}
-
-}  // namespace
-
-std::string TranslationTemplate(const std::map<int, DialogTemplate>& bases) {
-  std::string pot =
-      "# Template of the Lumivora installer's texts: copy it to a new language file\n"
-      "# (fr.po, ...), fill in the header and every msgstr. Generated by lmvrpack from\n"
-      "# the English texts and dialog templates of the installer: do not edit.\n"
-      "# How to translate, and the room each text has: languages/README.md.\n"
-      "msgid \"\"\nmsgstr \"\"\n"
-      "\"Project-Id-Version: Lumivora installer\\n\"\n\"Language: \\n\"\n\"MIME-Version: 1.0\\n\"\n"
-      "\"Content-Type: text/plain; charset=UTF-8\\n\"\n\"Content-Transfer-Encoding: 8bit\\n\"\n"
-      "\"X-Lumivora-Letter: \\n\"\n\"X-Lumivora-Name: \\n\"\n";
-  for (const auto& [key, text] : EnglishMessages()) {
-    pot += "\n";
-    for (int b = 0; b < 3; ++b) {
-      if (key == kLicenceKeys[b]) {
-        pot += "#. The licence, block " + std::to_string(b + 1) + " of 3: the installer joins the blocks.\n"
-               "#. Keep its line breaks (\\r\\n)" + (b < 2 ? " and the blank line at its end.\n" : ".\n");
-      }
-    }
-    std::vector<std::string> placeholders = Placeholders(text);
-    if (!placeholders.empty()) pot += "#. Keep the placeholders " + Listed(placeholders, "") + " in this order.\n#, c-format\n";
-    pot += "msgctxt \"" + key + "\"\n" + PoField("msgid", text) + "msgstr \"\"\n";
-  }
-  for (const auto& [id, d] : bases) {
-    std::string frame = "frame \"" + std::to_string(id) + ".frame\": " + FrameText(d.frame) + " (" +
-                        std::to_string(HorizontalPixels(d.frame.cx)) + " pixels wide)";
-    // The dialog's frame is said once, with its caption or its first text.
-    std::string dialogNote = "#. Dialog " + std::to_string(id) + ", " + frame + ".\n";
-    if (!d.caption.empty()) {
-      pot += "\n" + dialogNote + "#. Its title.\n";
-      pot += "msgctxt \"" + std::to_string(id) + ".caption\"\n" + PoField("msgid", TextOf(d.caption)) + "msgstr \"\"\n";
-      dialogNote.clear();
-    } else {
-      dialogNote += "#. Its title is the message \"winTit\".\n";
-    }
-    for (size_t k = 0; k < d.controls.size(); ++k) {
-      const DialogControl& c = d.controls[k];
-      if (!HasText(c)) continue;
-      std::string key = std::to_string(id) + "." + std::to_string(k + 1);
-      pot += "\n" + dialogNote + "#. " + KindOf(c) + ", frame \"" + key + ".frame\": " + FrameText(c.frame);
-      dialogNote.clear();
-      if (id == kSizeLineTemplate && c.id == kSizeLineId) {
-        pot += ".\n#. The installer shows \"occupy\" here, in up to " + std::to_string(VisiblePixels(d, c)) +
-               " pixels\n#. with 999999999 for its number; copy \".\".\n";
-      } else if (IsTextStatic(c) || IsPushButton(c)) {
-        pot += ".\n#. Room for " + std::to_string(VisiblePixels(d, c)) + " pixels; the English text takes " +
-               std::to_string(TextWidth(TextOf(c.text.name))) + ".\n";
-      } else {
-        pot += ".\n";
-      }
-      pot += "msgctxt \"" + key + "\"\n" + PoField("msgid", TextOf(c.text.name)) + "msgstr \"\"\n";
-    }
-  }
-  return pot;
 }
 
 }  // namespace lmvrpack

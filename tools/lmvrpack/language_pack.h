@@ -50,16 +50,4 @@ bool BaseTemplatesOf(const std::vector<pe::Resource>& resources, std::map<int, D
 LanguagePack PackLanguages(const std::vector<LanguageFile>& files, const std::vector<Licence>& licences,
                            const std::map<int, DialogTemplate>& bases);
 
-// The template for translators (lumivora.pot): every message, caption and control
-// text to translate, each with what it is and how much room it has.
-std::string TranslationTemplate(const std::map<int, DialogTemplate>& bases);
-
-// What an installer's language resources hold, for list and verify: one line per
-// language it carries, and every problem found in them.
-struct CarriedLanguages {
-  std::vector<std::string> lines;
-  std::vector<std::string> problems;
-};
-CarriedLanguages DescribeLanguages(const std::vector<pe::Resource>& resources);
-
 }  // namespace lmvrpack
