@@ -517,16 +517,6 @@ class Faults(Installation):
         self.assertEqual(self.prefix.reg_query(UNINSTALL_KEY), {})
         self.assert_extensions_untouched()
 
-    def assert_written_files_intact(self):
-        """Every file that is there whole is the product's file, byte for byte."""
-        whole = 0
-        for relative, data in product_files().items():
-            path = self.target(relative)
-            if path.is_file() and path.stat().st_size == len(data):
-                self.assertEqual(path.read_bytes(), data, relative)
-                whole += 1
-        return whole
-
     def test_fault_drive_without_room_is_refused_before_anything_is_created(self):
         self.mount_small_disk("24k")
         process = self.start_install()
