@@ -3,7 +3,7 @@
 // aside to replace them, and the keys it added below HKEY_CLASSES_ROOT. Acting code.
 //
 // The journal is open from just before the install directory is created until the
-// copy has ended; outside that, Remember* do nothing.
+// copy has ended; outside that, Remember does nothing.
 #pragma once
 #include <stdint.h>
 
