@@ -506,7 +506,12 @@ class Faults(Installation):
         while process.poll() is None and time.monotonic() < end:
             status, out, _ = self.prefix.run(self.driver, "wait", ERROR, "200")
             if status == 0:
-                texts.append(self.drive("text", ERROR, str(MESSAGE_TEXT)))
+                # A box found while it is being made may not have its text yet (seen on
+                # a loaded machine): it is looked at again.
+                status, text, _ = self.prefix.run(self.driver, "text", ERROR, str(MESSAGE_TEXT))
+                if status != 0:
+                    continue
+                texts.append(text.strip())
                 # Gone before the next look, or the same box would be counted twice.
                 self.drive("dismiss", ERROR, str(IDOK))
         return process.wait(10), texts
