@@ -127,11 +127,13 @@ void InstallSequence() {
 
   // The whole payload is read before anything is written: a damaged installer then
   // leaves nothing on the machine.
-  if (OpenPayload() != 0 || CheckWholePayload() != 0) {  // the error box has been shown
+  int checked = OpenPayload() == 0 ? CheckWholePayload() : -1;
+  if (checked < 0) {  // the error box has been shown
     InstallExitStatus = kInstallFailed;
     return;
   }
-  LogEvent("payload: %u files, %lu bytes, whole", (unsigned)FileCount, (unsigned long)ArchiveTotal);
+  LogEvent("payload: %u files, %lu bytes, whole (%s)", (unsigned)FileCount, (unsigned long)ArchiveTotal,
+           checked == kCheckedByDigest ? "its CRC-32 matches its digest" : "inflated to its end");
   if (verify) return Leave(kInstallCompleted);
 
   if (!silent) {

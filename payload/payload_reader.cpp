@@ -8,6 +8,7 @@
 #include "common/installer_state.h"
 #include "common/payload_figures.h"
 #include "payload/archive_format.h"
+#include "payload/payload_digest.h"
 #include "payload/payload_stream.h"
 #include "text/message_catalogue.h"
 
@@ -15,6 +16,8 @@ namespace {
 
 bool Open = false;
 HGLOBAL ResourceHandle = nullptr;
+const unsigned char* Resource = nullptr;
+DWORD ResourceSize = 0;
 unsigned char* InputChunk = nullptr;
 
 int FailOpen(const char* key) {
@@ -36,10 +39,12 @@ int OpenPayload() {
   ResourceHandle = LoadResource(InstallerInstance, info);
   const unsigned char* resource =
       ResourceHandle != nullptr ? static_cast<const unsigned char*>(LockResource(ResourceHandle)) : nullptr;
+  Resource = resource;
+  ResourceSize = SizeofResource(InstallerInstance, info);
   // The length field is checked against the resource's real size: a larger one
   // would have the refills copy from beyond the resource.
   uint32_t length = 0;
-  if (DecodePayloadLength(resource, SizeofResource(InstallerInstance, info), &length) != 0) {
+  if (DecodePayloadLength(resource, ResourceSize, &length) != 0) {
     return FailOpen("corData");
   }
 
@@ -82,7 +87,36 @@ int ReadEntryHeader(char* name, uint32_t* dataLength) {
   return 0;
 }
 
+namespace {
+
+// 1 when the installer carries no digest (its payload was packed by an older lmvrpack);
+// 0 when the digest is whole and the payload's stored bytes match it, its figures
+// then taken; -1 when either is damaged.
+int CheckPayloadByDigest() {
+  HRSRC info = FindResourceA(InstallerInstance, MAKEINTRESOURCEA(kPayloadDigestId),
+                             MAKEINTRESOURCEA(kPayloadResourceType));
+  if (info == nullptr) return 1;
+  HGLOBAL handle = LoadResource(InstallerInstance, info);
+  const unsigned char* bytes = handle != nullptr ? static_cast<const unsigned char*>(LockResource(handle)) : nullptr;
+  PayloadDigest digest;
+  int status = bytes != nullptr && DecodePayloadDigest(bytes, SizeofResource(InstallerInstance, info), &digest) == 0 &&
+                       PayloadMatchesDigest(&digest, Resource, ResourceSize) == 0 &&
+                       digest.fileCount == FileCount && digest.archiveTotal == ArchiveTotal
+                   ? 0
+                   : -1;
+  if (handle != nullptr) FreeResource(handle);
+  if (status != 0) return -1;
+  LongestEntryPath = digest.longestName;
+  PayloadRoom = digest.room;
+  return 0;
+}
+
+}  // namespace
+
 int CheckWholePayload() {
+  int byDigest = CheckPayloadByDigest();
+  if (byDigest == 0) return kCheckedByDigest;
+  if (byDigest < 0) return FailOpen("corData");
   LongestEntryPath = 0;
   ClearRoomTable(&PayloadRoom);
   char name[kEntryNameBufferSize];
@@ -102,7 +136,7 @@ int CheckWholePayload() {
   }
   if (CheckPayloadEnd() != 0) return FailOpen("corData");
   // From the start again, for the copy.
-  return OpenPayload();
+  return OpenPayload() == 0 ? kCheckedByInflating : -1;
 }
 
 void ClosePayload() {
@@ -111,6 +145,8 @@ void ClosePayload() {
   InputChunk = nullptr;
   if (ResourceHandle != nullptr) FreeResource(ResourceHandle);
   ResourceHandle = nullptr;
+  Resource = nullptr;
+  ResourceSize = 0;
   Open = false;
 }
 

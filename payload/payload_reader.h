@@ -26,11 +26,16 @@ int CheckPayloadEnd();
 // name a place outside the install directory. Reports nothing itself.
 int ReadEntryHeader(char* name, uint32_t* dataLength);
 
-// Inflates the whole payload to its end before anything is written: every entry's
-// header and data, then the stream's end and its Adler-32. On success the payload is
-// open again at its first entry; -1 after the error box ("corData", "noMem"), with
-// the payload closed. Memory stays that of the copy: the data passes one piece at a
-// time. Sets LongestEntryPath and PayloadRoom.
+// Checks the whole payload before anything is written, the open payload still at its
+// first entry afterwards, and sets LongestEntryPath and PayloadRoom:
+// - kCheckedByDigest: the installer carries a digest (resource 512/303), whole, and
+//   one CRC-32 over the payload's stored bytes matches it; its figures are taken;
+// - kCheckedByInflating: without a digest, every entry's header and data, the
+//   stream's end and its Adler-32 were read, one piece at a time, and the payload
+//   opened again;
+// - -1 after the error box ("corData", "noMem"), with the payload closed. A digest
+//   that is damaged or does not match is "corData": it is never passed over.
+enum { kCheckedByInflating = 0, kCheckedByDigest = 1 };
 int CheckWholePayload();
 
 // Releases the input buffer, the inflater and the resource; a second call does nothing.
