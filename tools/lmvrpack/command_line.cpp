@@ -70,8 +70,10 @@ const char kBuildHelp[] =
     "\n"
     "Packs PRODUCT_DIR as pack does (the same rules, the same payload bytes) and writes\n"
     "INSTALLER: a copy of STUB (install-stub.exe) with the payload as its resource\n"
-    "512/301, beside the stub's own resources. The image keeps its code, exports and\n"
-    "relocations; its sizes and checksum are set anew.\n"
+    "512/301, beside the stub's own resources, and the payload's digest as 512/303: a\n"
+    "CRC-32 of the payload as stored and the figures the installer checks before it\n"
+    "writes anything, so that it need not inflate the payload twice. The image keeps\n"
+    "its code, exports and relocations; its sizes and checksum are set anew.\n"
     "\n"
     "  --main PATH      the main program, relative to PRODUCT_DIR (see pack --help)\n"
     "  --stub STUB      the installer stub; it must be unsigned (sign the installer)\n"
@@ -110,8 +112,9 @@ const char kListHelp[] =
     "\n"
     "Lists the entries of FILE, a payload or a built installer (its resource 512/301):\n"
     "size, stored name and installed path of each, then FileCount, ArchiveTotal and the\n"
-    "sizes, and for an installer its version and publisher and the languages it\n"
-    "carries. Checks everything as verify does; exit status 0 only when all is well.\n";
+    "sizes, and for an installer its payload's digest, its version and publisher and\n"
+    "the languages it carries. Checks everything as verify does; exit status 0 only\n"
+    "when all is well.\n";
 
 const char kCheckHelp[] =
     "usage: lmvrpack check (--stub STUB | --dialogs SCRIPT) [--licence LETTER=FILE]... FILE|FOLDER...\n"
@@ -137,8 +140,10 @@ const char kVerifyHelp[] =
     "and length, ArchiveTotal, that nothing follows the last entry, and that every\n"
     "entry's directory has its parent created by an earlier entry. Prints the figures\n"
     "and every problem found; exit status 0 only when there is none. An installer's\n"
-    "message tables and dialog variants are checked too, its languages listed, and its\n"
-    "version and publisher (resource 512/302) shown.\n";
+    "digest (resource 512/303) must be whole and match the payload; one without a\n"
+    "digest (built by an older lmvrpack) is no fault. Its message tables and dialog\n"
+    "variants are checked too, its languages listed, and its version and publisher\n"
+    "(resource 512/302) shown.\n";
 
 bool WantsHelp(const std::vector<std::string>& arguments) {
   for (const std::string& argument : arguments) {
@@ -361,6 +366,14 @@ int Pack(const std::vector<std::string>& arguments, bool build, std::ostream& ou
   const std::vector<uint8_t>* written = &payload.bytes;
   std::vector<uint8_t> installer;
   if (build) {
+    // The installer checks its payload against the digest, at the speed of reading it;
+    // the digest's figures come from reading back what was packed.
+    PayloadReport packed = CheckPayload(payload.bytes);
+    if (!packed.problems.empty()) {
+      err << "lmvrpack: the payload just packed reads back wrong: " << packed.problems.front() << "\n";
+      return 1;
+    }
+    languagePack.resources.push_back(DigestResource(DigestOf(payload.bytes, packed)));
     std::string note;
     pe::Resource textsResource;
     if (ProductTextsResource(texts, &textsResource)) languagePack.resources.push_back(textsResource);
@@ -478,6 +491,9 @@ int Inspect(const std::vector<std::string>& arguments, bool list, std::ostream& 
     pe::Image image;
     std::vector<pe::Resource> resources;
     if (pe::LoadFile(arguments[0], &image, &error) && pe::ReadResources(image, &resources, &error)) {
+      std::string digest;
+      CheckDigest(resources, payload, &report, &digest);
+      out << "digest        " << digest << "\n";
       ProductTexts texts;
       ReadProductTexts(resources, &texts, &report.problems);
       PrintTexts(out, texts);

@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "payload/archive_format.h"
+#include "payload/payload_digest.h"
 #include "shell/product_texts.h"
 #include "tools/pe_image/pe_image.h"
 #include "tools/pe_image/resource_section.h"
@@ -68,11 +69,13 @@ bool BuildInstallerImage(const std::vector<uint8_t>& stub, const std::vector<uin
   added.id = kPayloadResourceId;
   added.language = kUsEnglish;
   added.data = payload;
-  // An installer used as the stub carries the texts of the product it was built for.
+  // An installer used as the stub carries the texts of the product it was built for,
+  // and its payload's digest, which would not match the new payload.
   resources.erase(std::remove_if(resources.begin(), resources.end(),
                                  [](const pe::Resource& r) {
-                                   return r.typeName.empty() && r.idName.empty() && r.type == kProductTextsResourceType &&
-                                          r.id == kProductTextsResourceId;
+                                   return r.typeName.empty() && r.idName.empty() &&
+                                          ((r.type == kProductTextsResourceType && r.id == kProductTextsResourceId) ||
+                                           (r.type == kPayloadResourceType && r.id == kPayloadDigestId));
                                  }),
                   resources.end());
   std::vector<pe::Resource> adding = languages;

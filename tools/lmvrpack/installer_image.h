@@ -16,8 +16,8 @@ namespace lmvrpack {
 // A payload the stub already holds is replaced; `note` then says so. `languages`
 // (message tables and dialog variants, and the product's texts 512/302) are added
 // beside the payload, each replacing a resource of the same type and id that the
-// stub holds; product texts that a stub holds (an installer used as the stub) are
-// dropped whether or not new ones come.
+// stub holds; product texts and a payload's digest (512/303) that a stub holds (an
+// installer used as the stub) are dropped whether or not new ones come.
 bool BuildInstallerImage(const std::vector<uint8_t>& stub, const std::vector<uint8_t>& payload,
                          std::vector<uint8_t>* installer, std::string* note, std::string* error,
                          const std::vector<pe::Resource>& languages = {});

@@ -2,7 +2,11 @@
 
 #include <zlib.h>
 
+#include <algorithm>
+
+#include <iomanip>
 #include <set>
+#include <sstream>
 
 #include "payload/archive_format.h"
 #include "tools/pe_image/pe_image.h"
@@ -246,6 +250,73 @@ PayloadReport CheckPayload(const std::vector<uint8_t>& payload) {
   }
   report.archiveSize = inflater.total();
   return report;
+}
+
+PayloadDigest DigestOf(const std::vector<uint8_t>& payload, const PayloadReport& report) {
+  PayloadDigest digest{};
+  digest.resourceSize = (uint32_t)payload.size();
+  digest.resourceCrc = Crc32(0, payload.data(), payload.size());
+  digest.fileCount = report.fileCount;
+  digest.archiveTotal = report.archiveTotal;
+  ClearRoomTable(&digest.room);
+  for (const EntryReport& entry : report.entries) {
+    digest.longestName = std::max<uint16_t>(digest.longestName, (uint16_t)entry.name.size());
+    AddFileToRoom(&digest.room, entry.size);
+  }
+  return digest;
+}
+
+pe::Resource DigestResource(const PayloadDigest& digest) {
+  pe::Resource resource;
+  resource.type = kPayloadResourceType;
+  resource.id = kPayloadDigestId;
+  resource.language = 0x0409;
+  resource.data.resize(kPayloadDigestSize);
+  EncodePayloadDigest(&digest, resource.data.data());
+  return resource;
+}
+
+void CheckDigest(const std::vector<pe::Resource>& resources, const std::vector<uint8_t>& payload,
+                 PayloadReport* report, std::string* line) {
+  const pe::Resource* found = pe::FindNumericResource(resources, kPayloadResourceType, kPayloadDigestId);
+  if (found == nullptr) {
+    *line = "none (resource 512/303): the installer checks the payload by inflating it";
+    return;
+  }
+  PayloadDigest stored;
+  if (DecodePayloadDigest(found->data.data(), found->data.size(), &stored) != 0) {
+    *line = "damaged";
+    report->problems.push_back("resource 512/303, the payload's digest, is damaged: " +
+                               (found->data.size() != kPayloadDigestSize
+                                    ? std::to_string(found->data.size()) + " bytes instead of " +
+                                          std::to_string(kPayloadDigestSize)
+                                    : std::string("its mark, its own CRC-32 or a figure is wrong")) +
+                               "; the installer refuses to install");
+    return;
+  }
+  std::ostringstream text;
+  text << "CRC-32 " << std::hex << std::uppercase << std::setfill('0') << std::setw(8) << stored.resourceCrc
+       << std::dec << " of " << stored.resourceSize << " bytes, " << stored.fileCount << " entries, longest name "
+       << stored.longestName << " bytes";
+  *line = text.str();
+  if (!report->problems.empty()) return;
+  PayloadDigest actual = DigestOf(payload, *report);
+  auto differs = [&](const char* what, uint64_t says, uint64_t is) {
+    if (says != is) {
+      report->problems.push_back(std::string("the digest (resource 512/303) gives ") + what + " " +
+                                 std::to_string(says) + ", the payload has " + std::to_string(is) +
+                                 "; the installer refuses to install");
+    }
+  };
+  differs("the payload's size as", stored.resourceSize, actual.resourceSize);
+  differs("the payload's CRC-32 as", stored.resourceCrc, actual.resourceCrc);
+  differs("FileCount as", stored.fileCount, actual.fileCount);
+  differs("ArchiveTotal as", stored.archiveTotal, actual.archiveTotal);
+  differs("the longest name's length as", stored.longestName, actual.longestName);
+  for (int i = 0; i < kRoomUnitCount; ++i) {
+    std::string unit = "the room with units of " + std::to_string(kSmallestRoomUnit << i) + " bytes as";
+    differs(unit.c_str(), stored.room.bytes[i], actual.room.bytes[i]);
+  }
 }
 
 }  // namespace lmvrpack

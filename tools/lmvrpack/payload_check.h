@@ -5,6 +5,9 @@
 #include <string>
 #include <vector>
 
+#include "payload/payload_digest.h"
+#include "tools/pe_image/pe_image.h"
+
 namespace lmvrpack {
 
 struct EntryReport {
@@ -34,4 +37,17 @@ bool LoadPayload(const std::string& path, std::vector<uint8_t>* payload, bool* f
 // every entry's directory has its parent created by an earlier entry.
 PayloadReport CheckPayload(const std::vector<uint8_t>& payload);
 
+// The digest of `payload` (its stored bytes' size and CRC-32) and of the entries
+// CheckPayload read from it, which found no problem.
+PayloadDigest DigestOf(const std::vector<uint8_t>& payload, const PayloadReport& report);
+
+// The digest as the installer's resource 512/303.
+pe::Resource DigestResource(const PayloadDigest& digest);
+
+// Checks an installer's digest, when it carries one, against `payload` and what
+// CheckPayload read of it: what `list` and `verify` print of it goes to `line`, every
+// fault to report->problems. An installer without a digest (built by an older
+// lmvrpack) is no fault: its stub checks the payload by inflating it.
+void CheckDigest(const std::vector<pe::Resource>& resources, const std::vector<uint8_t>& payload,
+                 PayloadReport* report, std::string* line);
 }  // namespace lmvrpack
