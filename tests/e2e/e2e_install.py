@@ -72,8 +72,9 @@ def product_files():
     return files
 
 
-def find_payload(image):
-    """(offset, size) of resource 512/301 in a PE image."""
+def find_payload(image, resource=301):
+    """(offset, size, where the type's entry stands) of resource 512/301 (or 512/`resource`)
+    in a PE image; for another resource, where its id's entry stands instead."""
     pe = struct.unpack_from("<I", image, 0x3C)[0]
     sections = struct.unpack_from("<H", image, pe + 6)[0]
     optional = struct.unpack_from("<H", image, pe + 20)[0]
@@ -103,13 +104,20 @@ def find_payload(image):
     for type_at, type_id, type_target in entries(0):
         if type_id != 512:
             continue
-        for _, res_id, res_target in entries(type_target & 0x7FFFFFFF):
-            if res_id != 301:
+        for id_at, res_id, res_target in entries(type_target & 0x7FFFFFFF):
+            if res_id != resource:
                 continue
             for _, _, data in entries(res_target & 0x7FFFFFFF):
                 rva, size = struct.unpack_from("<II", image, base + data)
-                return offset(rva), size, type_at
-    raise ValueError("no payload resource")
+                return offset(rva), size, type_at if resource == 301 else id_at
+    raise ValueError(f"no resource 512/{resource}")
+
+
+def hide_digest(image):
+    """The installer as an older lmvrpack built it: its payload's digest (512/303) moved
+    to an id it does not look for, so that it checks the payload by inflating it."""
+    _, _, id_at = find_payload(image, 303)
+    struct.pack_into("<I", image, id_at, 399)  # still the last id of its type, in order
 
 
 class Installation(unittest.TestCase):
@@ -561,28 +569,36 @@ class Faults(Installation):
         self.assertEqual(status, 2)
         self.assert_no_shell_registration()
 
-    def damage_payload(self, change):
+    def damage_payload(self, change, digest=True):
         image = bytearray(self.installer.read_bytes())
         offset, size, _ = find_payload(image)
         change(image, offset, size)
+        if not digest:
+            hide_digest(image)
         self.installer.write_bytes(image)
+
+    def refused_with_and_without_digest(self, change):
+        """The damage refused before anything is written, by the installer that checks
+        its payload against the digest and by one that inflates it to check it."""
+        pristine = self.installer.read_bytes()
+        self.options("sSilent=1\n")
+        for digest in (True, False):
+            with self.subTest(digest=digest):
+                self.installer.write_bytes(pristine)
+                self.damage_payload(change, digest)
+                status, texts = self.run_with_boxes()
+                self.assertEqual(texts, ["Corrupted data. Installation aborted."])
+                self.assertEqual(status, 2)
+                self.assert_nothing_installed()
+                self.assert_no_shell_registration()
 
     def test_fault_truncated_stream(self):
         # The length field promises half the stream: it ends early.
-        self.damage_payload(lambda image, offset, size: struct.pack_into("<I", image, offset, (size - 4) // 2))
-        self.options("sSilent=1\n")
-        status, texts = self.run_with_boxes()
-        self.assertEqual(texts, ["Corrupted data. Installation aborted."])
-        self.assertEqual(status, 2)
-        self.assert_no_shell_registration()
+        self.refused_with_and_without_digest(
+            lambda image, offset, size: struct.pack_into("<I", image, offset, (size - 4) // 2))
 
     def test_fault_length_field_beyond_the_resource(self):
-        self.damage_payload(lambda image, offset, size: struct.pack_into("<I", image, offset, size))
-        self.options("sSilent=1\n")
-        status, texts = self.run_with_boxes()
-        self.assertEqual(texts, ["Corrupted data. Installation aborted."])
-        self.assertEqual(status, 2)
-        self.assert_nothing_installed()
+        self.refused_with_and_without_digest(lambda image, offset, size: struct.pack_into("<I", image, offset, size))
 
     def run_unattended(self, *args, timeout=120):
         """Silent with "sNoBoxes" and "sLog", ending with no window ever waiting: (status, log lines)."""
@@ -608,8 +624,11 @@ class Faults(Installation):
         pristine = self.installer.read_bytes()
         table = [  # what goes wrong, before the run, arguments, status, text in the log
             ("damaged payload", lambda: self.damage_payload(flip), (), 2, box(CORRUPTED)),
+            ("damaged payload, no digest", lambda: self.damage_payload(flip, False), (), 2, box(CORRUPTED)),
             ("damaged payload, -verify", lambda: self.damage_payload(flip), ("-verify",), 2, box(CORRUPTED)),
-            ("whole payload, -verify", lambda: None, ("-verify",), 0, "exit 0: completed"),
+            ("whole payload, -verify", lambda: None, ("-verify",), 0, "whole (its CRC-32 matches its digest)"),
+            ("whole payload, no digest, -verify", lambda: self.damage_payload(lambda *_: None, False), ("-verify",), 0,
+             "whole (inflated to its end)"),
             ("drive without room", lambda: self.mount_small_disk("24k"), (), 2, box(no_room(24))),
             ("read-only target", lambda: self.mount_small_disk("128k", read_only=True), (), 2, box(creating)),
             ("directory that cannot be created", self.put_a_file_in_the_way, (), 2, box(creating)),
@@ -621,7 +640,7 @@ class Faults(Installation):
                 prepare()
                 status, lines = self.run_unattended(*args)
                 self.assertEqual(status, expected)
-                self.assertIn(text, lines)
+                self.assertTrue(any(line.endswith(text) for line in lines), (text, lines))
                 self.assertTrue(lines[0].startswith('Lumivora, version "2.1.0", publisher "Lumivora Software"; '
                                                     'installer C:\\media\\install.exe, arguments'), lines[0])
                 if "payload" in what:
@@ -649,13 +668,19 @@ class Faults(Installation):
         offsets = sorted({offset + 4 + (i * (stream - 1)) // (runs - 1) for i in range(runs)})
         self.options("sSilent=1\nsAssoc=0\n")
         outcomes = {"corData": 0, "identical": 0}
-        for at in offsets:
+        # Every second run without the digest: its installer finds the damage by
+        # inflating, and may find none where the flip changes nothing it installs. With
+        # the digest every flipped byte is found.
+        for run, at in enumerate(offsets):
             image = bytearray(pristine)
             image[at] ^= 0x55
+            if run % 2:
+                hide_digest(image)
             self.installer.write_bytes(image)
             self.reset_installation()
             status, texts = self.run_with_boxes()
-            where = f"byte {at - offset - 4} of the stream"
+            where = f"byte {at - offset - 4} of the stream" + (", no digest" if run % 2 else "")
+            self.assertTrue(run % 2 or status == 2, where)
             if status == 0:
                 self.assertEqual(texts, [], where)
                 self.assert_files_installed()
