@@ -58,8 +58,8 @@ FLOOR_STAGES = [
     ("floor 6 installer", ["6", "installer"]),
     ("floor 6 installer dialogs", ["6", "installer", "dialogs"]),
 ]
-WHOLE_JOB = ("install.exe", "install-halting.exe", "NSIS zlib", "NSIS lzma", "floor 6", "floor 6 installer",
-             "floor 6 installer dialogs")
+WHOLE_JOB = ("install.exe", "install-halting.exe", "install.exe, no digest", "NSIS zlib", "NSIS lzma", "floor 6",
+             "floor 6 installer", "floor 6 installer dialogs")
 
 
 def stage_of(name):
@@ -79,7 +79,10 @@ class Bench:
         self.product = self.work / "product"
         # install-halting.exe is install.exe with the places of halt armed and none
         # asked for: what they cost where they are compiled in.
+        # install-no-digest.exe is install.exe as an older lmvrpack built it: it checks
+        # its payload by inflating it before the copy inflates it again.
         self.peers = [("install.exe", "install.exe", []), ("install-halting.exe", "install-halting.exe", []),
+                      ("install.exe, no digest", "install-no-digest.exe", []),
                       ("NSIS zlib", "nsis-zlib.exe", ["/S"]), ("NSIS lzma", "nsis-lzma.exe", ["/S"])]
         self.peers += [(name, "floor.exe", stage) for name, stage in FLOOR_STAGES]
         self.screen = None
@@ -110,7 +113,8 @@ class Bench:
         media.mkdir(exist_ok=True)
         shutil.copy(self.build / "install.exe", media)
         (media / "lmvropt.ini").write_bytes(b"sSilent=1\r\n")
-        for name in ("install-halting.exe", "nsis-zlib.exe", "nsis-lzma.exe", "floor.exe"):
+        for name in ("install-halting.exe", "install-no-digest.exe", "install-sample.exe", "nsis-zlib.exe",
+                     "nsis-lzma.exe", "floor.exe"):
             if (self.work / name).exists():
                 shutil.copy(self.work / name, media)
         self.prefix.start_server()
@@ -257,8 +261,21 @@ class Bench:
                 times[name].append(self.timed(program, args))
         self.reset()
         probes = [self.probe() for _ in range(3)]
+        verify = self.time_verify(3 * self.args.rounds)
         print("load after: ", uptime())
-        return times, probes
+        return times, probes, verify
+
+    # The check of the whole payload alone (-verify), which writes nothing: the
+    # benchmark product's against the sample product's, and without the digest.
+    VERIFIED = (("benchmark product", "install.exe"), ("benchmark product, no digest", "install-no-digest.exe"),
+                ("sample product", "install-sample.exe"))
+
+    def time_verify(self, rounds):
+        times = {name: [] for name, _ in self.VERIFIED}
+        for _ in range(rounds):
+            for name, program in self.VERIFIED:
+                times[name].append(self.timed(program, ["-verify"]))
+        return times
 
     def probe(self):
         """{operation: (count, milliseconds)} from one run of floor.exe probe."""
@@ -319,8 +336,8 @@ def median(values):
 def report(times, probes, rounds):
     m = {name: median(values) for name, values in times.items()}
     print(f"\nMedians of {rounds} alternating rounds (seconds, wall clock of `wine PROGRAM`):")
-    for name in ("install.exe", "install-halting.exe", "NSIS zlib", "NSIS lzma", "floor 6 installer dialogs",
-                 "floor 6", "floor 5"):
+    for name in ("install.exe", "install-halting.exe", "install.exe, no digest", "NSIS zlib", "NSIS lzma",
+                 "floor 6 installer dialogs", "floor 6", "floor 5"):
         if name in m:
             print(f"  {name:28s} {m[name]:.3f}")
 
@@ -385,9 +402,25 @@ def report(times, probes, rounds):
     print(f"  lmvr.opt under a passing name, then renamed: {1000.0 * renamed:+.0f} us per installation "
           "(probe: one file each way)")
     halting = ratios("install-halting.exe", "install.exe")
+    digest = ratios("install.exe", "install.exe, no digest")
+    print(f"  the payload checked against its digest instead of inflated: install.exe / install.exe without "
+          f"its digest, median {median(digest):.3f} per round, "
+          f"{1000 * (m['install.exe'] - m['install.exe, no digest']):+.0f} ms by the medians")
     print(f"  install-halting.exe / install.exe, the halt places armed and none asked for: median "
           f"{median(halting):.3f} per round, {1000 * (m['install-halting.exe'] - m['install.exe']):+.0f} ms "
           "by the medians (in install.exe each place is the test of a null pointer)")
+
+
+def report_verify(times):
+    m = {name: median(values) for name, values in times.items()}
+    rounds = len(next(iter(times.values())))
+    print(f"\nThe payload check alone, `-verify` (medians of {rounds} runs, alternating):")
+    for name, _ in Bench.VERIFIED:
+        print(f"  {name:30s} {m[name]:.4f} s")
+    sample = m["sample product"]
+    print(f"  the benchmark product's check over the sample product's: "
+          f"{1000 * (m['benchmark product'] - sample):+.1f} ms with the digest, "
+          f"{1000 * (m['benchmark product, no digest'] - sample):+.1f} ms by inflating")
 
 
 def main():
@@ -407,8 +440,9 @@ def main():
     result = run_stopped(bench, bench.run, "speed")
     if result is None:
         return 1
-    times, probes = result
+    times, probes, verify = result
     report(times, probes, args.rounds)
+    report_verify(verify)
     return 0
 
 
