@@ -6,6 +6,7 @@
 #include <filesystem>
 #include <fstream>
 #include <sstream>
+#include <tuple>
 
 #include "payload/archive_format.h"
 #include "tools/lmvrpack/command_line.h"
@@ -180,55 +181,43 @@ TEST(LmvrpackVerify, TheCommandsPrintTheFiguresAndFailOnProblems) {
 // verify, which names it.
 TEST(LmvrpackVerify, TheDigestReadsBackAndWhatNoLongerMatchesIsRefused) {
   const std::vector<uint8_t> payload = Payload(Compress(Archive(kGood)));
-  const lmvrpack::PayloadReport report = lmvrpack::CheckPayload(payload);
-  const pe::Resource written = lmvrpack::DigestResource(lmvrpack::DigestOf(payload, report));
+  const pe::Resource written = lmvrpack::DigestResource(lmvrpack::DigestOf(payload, lmvrpack::CheckPayload(payload)));
   PayloadDigest read;
   ASSERT_EQ(DecodePayloadDigest(written.data.data(), written.data.size(), &read), 0);
-  EXPECT_EQ(PayloadMatchesDigest(&read, payload.data(), payload.size()), 0);
-  EXPECT_EQ(read.resourceCrc, crc32(0, payload.data(), payload.size()));
-  EXPECT_EQ(read.fileCount, 4);
-  EXPECT_EQ(read.archiveTotal, 85u);
-  EXPECT_EQ(read.longestName, 20);  // "E.PNG!ENGLISH\IMAGES"
-  EXPECT_EQ(RoomNeeded(&read.room, 4096), 5 * 4096u);
-  EXPECT_EQ(RoomNeeded(&read.room, 1 << 20), 5u << 20);
-
-  // The CRC goes four bytes a step from an aligned byte: every start and length near
-  // the steps gives zlib's.
-  std::vector<uint8_t> bytes(payload.begin(), payload.end());
+  // "E.PNG!ENGLISH\IMAGES" is the longest name; four files of one unit each, and lmvr.opt.
+  EXPECT_EQ(std::make_tuple(read.fileCount, read.archiveTotal, read.longestName), std::make_tuple(4, 85u, 20));
+  EXPECT_EQ(std::make_pair(RoomNeeded(&read.room, 4096), RoomNeeded(&read.room, 1 << 20)),
+            std::make_pair(uint64_t{5 * 4096}, uint64_t{5} << 20));
+  // Four bytes a step from an aligned byte: every start and length near the steps gives zlib's CRC.
   for (size_t start = 0; start < 8; ++start) {
     for (size_t count = 0; count + start <= 40; ++count) {
-      ASSERT_EQ(Crc32(0, bytes.data() + start, count), crc32(0, bytes.data() + start, count)) << start << "+" << count;
+      ASSERT_EQ(Crc32(0, payload.data() + start, count), crc32(0, payload.data() + start, count)) << start << "+" << count;
     }
   }
 
-  std::vector<uint8_t> changedPayload = payload;
-  changedPayload[payload.size() / 2] ^= 0x01;
-  std::vector<uint8_t> wrongSelfCrc = written.data;
-  wrongSelfCrc[20] ^= 0x01;  // a room sum, the digest's own CRC left as it was
-  struct Case {
+  std::vector<uint8_t> changed = payload, selfCrcWrong = written.data;
+  changed[payload.size() / 2] ^= 0x01;
+  selfCrcWrong[20] ^= 0x01;  // a room sum, the digest's own CRC left as it was
+  const struct {
     const char* what;
     std::vector<uint8_t> digest;  // empty: none
     std::vector<uint8_t> payload;
-    const char* problem;          // from verify; nullptr: none
-  };
-  const std::vector<Case> cases = {
+    const char* problem;          // what verify says; nullptr: nothing, and the installer installs
+  } cases[] = {
       {"whole", written.data, payload, nullptr},
       {"absent", {}, payload, nullptr},
       {"cut short", std::vector<uint8_t>(written.data.begin(), written.data.end() - 1), payload, "127 bytes instead of 128"},
-      {"its own CRC wrong", wrongSelfCrc, payload, "its own CRC-32"},
-      {"payload changed in one byte", written.data, changedPayload, "the payload's CRC-32 as"},
+      {"its own CRC wrong", selfCrcWrong, payload, "its own CRC-32"},
+      {"payload changed in one byte", written.data, changed, "the payload's CRC-32 as"},
       {"payload grown", written.data, Payload(Compress(Archive(kGood)) + "x", -1), "the payload's size as"},
   };
-  for (const Case& c : cases) {
+  for (const auto& c : cases) {
     PayloadDigest digest;
     bool installs = c.digest.empty() || (DecodePayloadDigest(c.digest.data(), c.digest.size(), &digest) == 0 &&
                                          PayloadMatchesDigest(&digest, c.payload.data(), c.payload.size()) == 0);
     EXPECT_EQ(installs, c.problem == nullptr) << c.what;
-    std::vector<pe::Resource> resources;
-    if (!c.digest.empty()) {
-      resources.push_back(written);
-      resources.back().data = c.digest;
-    }
+    std::vector<pe::Resource> resources(c.digest.empty() ? 0 : 1, written);
+    if (!c.digest.empty()) resources[0].data = c.digest;
     lmvrpack::PayloadReport checked = lmvrpack::CheckPayload(c.payload);
     checked.problems.clear();  // the grown payload's trailing byte is verify's other finding
     std::string line;
