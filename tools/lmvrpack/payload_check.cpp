@@ -3,7 +3,6 @@
 #include <zlib.h>
 
 #include <algorithm>
-
 #include <iomanip>
 #include <set>
 #include <sstream>
