@@ -41,8 +41,8 @@ TEST(InstallerStub, TheInstallerIsTheStubWithThePayloadBesideItsOwnResources) {
   Loaded stub = Load("install-stub.exe");
   Loaded installer = Load("install.exe");
   EXPECT_EQ(pe::FindNumericResource(stub.resources, 512, 301), nullptr) << "the stub carries no payload";
-  // Beside the payload, the version and publisher of the sample program.
-  ASSERT_EQ(installer.resources.size(), stub.resources.size() + 2);
+  // Beside the payload, its digest and the version and publisher of the sample program.
+  ASSERT_EQ(installer.resources.size(), stub.resources.size() + 3);
   for (const pe::Resource& own : stub.resources) {
     bool kept = std::any_of(installer.resources.begin(), installer.resources.end(),
                             [&](const pe::Resource& r) { return SameResource(r, own); });
@@ -51,6 +51,9 @@ TEST(InstallerStub, TheInstallerIsTheStubWithThePayloadBesideItsOwnResources) {
   const pe::Resource* payload = pe::FindNumericResource(installer.resources, 512, 301);
   ASSERT_NE(payload, nullptr);
   EXPECT_EQ(payload->language, 0x0409u);
+  const pe::Resource* digest = pe::FindNumericResource(installer.resources, 512, 303);
+  ASSERT_NE(digest, nullptr);
+  EXPECT_EQ(digest->language, 0x0409u);
   const pe::Resource* texts = pe::FindNumericResource(installer.resources, 512, 302);
   ASSERT_NE(texts, nullptr);
   EXPECT_EQ(std::string(texts->data.begin(), texts->data.end()), std::string("2.1.0\0Lumivora Software\0", 24));
