@@ -24,12 +24,6 @@ void MakeTables() {
   }
 }
 
-// One aligned word of the resource, as the little-endian machines the installer runs on
-// load it.
-inline uint32_t Word(const unsigned char* bytes) {
-  return (uint32_t)bytes[0] | (uint32_t)bytes[1] << 8 | (uint32_t)bytes[2] << 16 | (uint32_t)bytes[3] << 24;
-}
-
 }  // namespace
 
 uint32_t Crc32(uint32_t crc, const unsigned char* bytes, size_t count) {
@@ -37,7 +31,7 @@ uint32_t Crc32(uint32_t crc, const unsigned char* bytes, size_t count) {
   crc = ~crc;
   for (; count != 0 && ((uintptr_t)bytes & 3) != 0; --count) crc = Tables[0][(crc ^ *bytes++) & 0xFF] ^ (crc >> 8);
   for (; count >= 4; count -= 4, bytes += 4) {
-    crc ^= Word(bytes);
+    crc ^= ReadLittleEndian32(bytes);
     crc = Tables[3][crc & 0xFF] ^ Tables[2][(crc >> 8) & 0xFF] ^ Tables[1][(crc >> 16) & 0xFF] ^ Tables[0][crc >> 24];
   }
   for (; count != 0; --count) crc = Tables[0][(crc ^ *bytes++) & 0xFF] ^ (crc >> 8);

@@ -37,20 +37,18 @@ int OpenPayload() {
     return -1;
   }
   ResourceHandle = LoadResource(InstallerInstance, info);
-  const unsigned char* resource =
-      ResourceHandle != nullptr ? static_cast<const unsigned char*>(LockResource(ResourceHandle)) : nullptr;
-  Resource = resource;
+  Resource = ResourceHandle != nullptr ? static_cast<const unsigned char*>(LockResource(ResourceHandle)) : nullptr;
   ResourceSize = SizeofResource(InstallerInstance, info);
   // The length field is checked against the resource's real size: a larger one
   // would have the refills copy from beyond the resource.
   uint32_t length = 0;
-  if (DecodePayloadLength(resource, ResourceSize, &length) != 0) {
+  if (DecodePayloadLength(Resource, ResourceSize, &length) != 0) {
     return FailOpen("corData");
   }
 
   InputChunk = static_cast<unsigned char*>(AllocateLocked(kPayloadChunkSize));
   if (InputChunk == nullptr) return FailOpen("noMem");
-  if (StartPayloadStream(resource + kPayloadLengthFieldSize, length, InputChunk, AllocateLocked, ReleaseLocked) != 0) return FailOpen("noMem");
+  if (StartPayloadStream(Resource + kPayloadLengthFieldSize, length, InputChunk, AllocateLocked, ReleaseLocked) != 0) return FailOpen("noMem");
 
   unsigned char count[2];
   unsigned char total[4];

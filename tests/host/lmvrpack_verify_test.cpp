@@ -181,7 +181,9 @@ TEST(LmvrpackVerify, TheCommandsPrintTheFiguresAndFailOnProblems) {
 // verify, which names it.
 TEST(LmvrpackVerify, TheDigestReadsBackAndWhatNoLongerMatchesIsRefused) {
   const std::vector<uint8_t> payload = Payload(Compress(Archive(kGood)));
-  const pe::Resource written = lmvrpack::DigestResource(lmvrpack::DigestOf(payload, lmvrpack::CheckPayload(payload)));
+  const lmvrpack::PayloadReport report = lmvrpack::CheckPayload(payload);
+  const pe::Resource written =
+      lmvrpack::DigestResource(lmvrpack::DigestOf(payload, report.fileCount, report.archiveTotal, report.entries));
   PayloadDigest read;
   ASSERT_EQ(DecodePayloadDigest(written.data.data(), written.data.size(), &read), 0);
   // "E.PNG!ENGLISH\IMAGES" is the longest name; four files of one unit each, and lmvr.opt.

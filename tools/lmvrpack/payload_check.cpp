@@ -251,14 +251,15 @@ PayloadReport CheckPayload(const std::vector<uint8_t>& payload) {
   return report;
 }
 
-PayloadDigest DigestOf(const std::vector<uint8_t>& payload, const PayloadReport& report) {
+PayloadDigest DigestOf(const std::vector<uint8_t>& payload, uint16_t fileCount, uint32_t archiveTotal,
+                       const std::vector<EntryReport>& entries) {
   PayloadDigest digest{};
   digest.resourceSize = (uint32_t)payload.size();
   digest.resourceCrc = Crc32(0, payload.data(), payload.size());
-  digest.fileCount = report.fileCount;
-  digest.archiveTotal = report.archiveTotal;
+  digest.fileCount = fileCount;
+  digest.archiveTotal = archiveTotal;
   ClearRoomTable(&digest.room);
-  for (const EntryReport& entry : report.entries) {
+  for (const EntryReport& entry : entries) {
     digest.longestName = std::max<uint16_t>(digest.longestName, (uint16_t)entry.name.size());
     AddFileToRoom(&digest.room, entry.size);
   }
@@ -299,7 +300,7 @@ void CheckDigest(const std::vector<pe::Resource>& resources, const std::vector<u
        << stored.longestName << " bytes";
   *line = text.str();
   if (!report->problems.empty()) return;
-  PayloadDigest actual = DigestOf(payload, *report);
+  PayloadDigest actual = DigestOf(payload, report->fileCount, report->archiveTotal, report->entries);
   auto differs = [&](const char* what, uint64_t says, uint64_t is) {
     if (says != is) {
       report->problems.push_back(std::string("the digest (resource 512/303) gives ") + what + " " +

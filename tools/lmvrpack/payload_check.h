@@ -37,9 +37,10 @@ bool LoadPayload(const std::string& path, std::vector<uint8_t>* payload, bool* f
 // every entry's directory has its parent created by an earlier entry.
 PayloadReport CheckPayload(const std::vector<uint8_t>& payload);
 
-// The digest of `payload` (its stored bytes' size and CRC-32) and of the entries
-// CheckPayload read from it, which found no problem.
-PayloadDigest DigestOf(const std::vector<uint8_t>& payload, const PayloadReport& report);
+// The digest of `payload` (its stored bytes' size and CRC-32), whose archive has the
+// header `fileCount`, `archiveTotal` and holds `entries` (stored names and sizes).
+PayloadDigest DigestOf(const std::vector<uint8_t>& payload, uint16_t fileCount, uint32_t archiveTotal,
+                       const std::vector<EntryReport>& entries);
 
 // The digest as the installer's resource 512/303.
 pe::Resource DigestResource(const PayloadDigest& digest);
