@@ -24,6 +24,13 @@ struct JournalBlock {
 JournalBlock* Newest = nullptr;
 bool Open = false;
 
+// The item that ends at `*at` in `block`, which is moved to its start.
+const char* ItemBefore(const JournalBlock* block, unsigned* at) {
+  const unsigned char* end = reinterpret_cast<const unsigned char*>(block->items + *at);
+  *at -= end[-2] | (end[-1] << 8);
+  return block->items + *at;
+}
+
 // Taking back (`commit` false) undoes every item, newest first, whatever became of the
 // one before: a directory's files go before the directory, deeper levels before
 // shallower ones. Committing deletes the files set aside, or leaves one that a
@@ -32,9 +39,7 @@ void Close(bool commit, uint32_t family, void (*forget)(const char*)) {
   while (Newest != nullptr) {
     unsigned at = Newest->used;
     while (at > 0) {
-      const unsigned char* end = reinterpret_cast<const unsigned char*>(Newest->items + at);
-      at -= end[-2] | (end[-1] << 8);
-      const char* item = Newest->items + at;
+      const char* item = ItemBefore(Newest, &at);
       JournalKind kind = (JournalKind)item[0];
       const char* first = item + 1;
       const char* second = first + TextLength(first) + 1;
@@ -90,6 +95,20 @@ int OpenJournal() {
 }
 
 bool JournalIsOpen() { return Open; }
+
+bool JournalCreatedDirectory(const char* directory) {
+  for (const JournalBlock* block = Open ? Newest : nullptr; block != nullptr; block = block->previous) {
+    for (unsigned at = block->used; at > 0;) {
+      const char* item = ItemBefore(block, &at);
+      if (item[0] != kJournalDirectory) continue;
+      const char* stored = item + 1;
+      const char* rest = directory;
+      while (*stored != '\0' && *stored == *rest) ++stored, ++rest;
+      if (*stored == '\0' && (*rest == '\0' || (*rest == '\\' && rest[1] == '\0'))) return true;
+    }
+  }
+  return false;
+}
 
 int Remember(JournalKind kind, const char* first, const char* second) {
   if (!Open) return 0;

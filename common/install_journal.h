@@ -34,3 +34,8 @@ void TakeBack();
 void CommitJournal(uint32_t windowsFamily, void (*gone)(const char* path));
 
 bool JournalIsOpen();
+
+// Whether this run created `directory` (a trailing "\" aside), as Remember was told
+// while the journal is open. Below a directory this run created lies no file that the
+// run did not write itself.
+bool JournalCreatedDirectory(const char* directory);

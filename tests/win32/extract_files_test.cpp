@@ -370,3 +370,20 @@ TEST(CopyProgress, TheCopiedShareOfTheBarIsInverted) {
   EXPECT_EQ(PixelOf(dialog, rect.right / 4 + 1, y), 0xFFFFFFu);
   DestroyWindow(dialog);
 }
+
+// What the copy asks before it skips setting files aside: a folder this run created,
+// also behind a later block of the journal, and nothing that merely begins like one.
+TEST(InstallJournal, KnowsOnlyTheFoldersThisRunCreated) {
+  TakeBack();
+  EXPECT_FALSE(JournalCreatedDirectory("Q:\\NEW")) << "no journal open";
+  ASSERT_EQ(OpenJournal(), 0);
+  Remember(kJournalDirectory, "Q:\\NEW");
+  Remember(kJournalAside, "Q:\\A\\~LMV0000.TMP", "Q:\\A");
+  for (int i = 0; i < 1500; ++i) Remember(kJournalFile, ("Q:\\NEW\\FILE" + std::to_string(i) + ".DAT").c_str());
+  const std::pair<const char*, bool> cases[] = {{"Q:\\NEW", true},   {"Q:\\NEW\\", true},     {"Q:\\NE", false},
+                                                {"Q:\\NEW2", false}, {"Q:\\NEW\\\\", false}, {"Q:\\NEW\\FILE1.DAT", false},
+                                                {"Q:\\A", false},    {"Q:\\", false}};
+  for (const auto& [folder, created] : cases) EXPECT_EQ(JournalCreatedDirectory(folder), created) << folder;
+  TakeBack();
+  EXPECT_FALSE(JournalCreatedDirectory("Q:\\NEW")) << "closed";
+}
