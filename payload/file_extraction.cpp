@@ -22,8 +22,8 @@ namespace {
 
 // Whether this run created the install directory. Then no file lies below it that
 // the run did not write itself, so nothing there is set aside: that spares every file
-// two lookups of names that are not there, each of which Wine answers by reading the
-// whole folder.
+// two lookups of names that are not there, for which Wine searches the folder's
+// entries in every case of their letters.
 bool IntoNewDirectory = false;
 
 // GetTickCount at the last repaint of the bar; the bar is repainted once more than
