@@ -27,6 +27,7 @@ the Start Menu group); the probe runs once too. Prints one line per program and
 """
 
 import argparse
+import itertools
 import os
 import shutil
 import signal
@@ -274,11 +275,11 @@ class Bench:
 
     def time_verify(self, rounds):
         times = {name: [] for name, _ in self.VERIFIED}
-        # The order turns by one each round, as in the installations' rounds: the run
-        # after another program's pays a little of that one's end.
+        # A run pays a little of the end of the run before it, so each program follows
+        # each other one equally often: the rounds go through every order in turn.
+        orders = list(itertools.permutations(self.VERIFIED))
         for round_index in range(rounds):
-            shift = round_index % len(self.VERIFIED)
-            for name, program in self.VERIFIED[shift:] + self.VERIFIED[:shift]:
+            for name, program in orders[round_index % len(orders)]:
                 times[name].append(self.timed(program, ["-verify"]))
         return times
 
@@ -419,7 +420,7 @@ def report(times, probes, rounds):
 def report_verify(times):
     m = {name: median(values) for name, values in times.items()}
     rounds = len(next(iter(times.values())))
-    print(f"\nThe payload check alone, `-verify` (medians of {rounds} runs, in turn):")
+    print(f"\nThe payload check alone, `-verify` (medians of {rounds} runs, every order in turn):")
     for name, _ in Bench.VERIFIED:
         print(f"  {name:30s} {m[name]:.4f} s")
     sample = m["sample product"]
