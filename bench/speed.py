@@ -262,8 +262,8 @@ class Bench:
                 times[name].append(self.timed(program, args))
         self.reset()
         probes = [self.probe() for _ in range(3)]
-        # Single -verify runs spread over some 40 ms under Wine, ten times the difference
-        # they are run to show: ten per round.
+        # Single -verify runs spread over some 40 ms under Wine, far more than the few
+        # milliseconds they are run to tell apart: ten per round.
         verify = self.time_verify(10 * self.args.rounds)
         print("load after: ", uptime())
         return times, probes, verify
