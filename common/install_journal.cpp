@@ -97,7 +97,7 @@ int OpenJournal() {
 bool JournalIsOpen() { return Open; }
 
 bool JournalCreatedDirectory(const char* directory) {
-  for (const JournalBlock* block = Open ? Newest : nullptr; block != nullptr; block = block->previous) {
+  for (const JournalBlock* block = Newest; block != nullptr; block = block->previous) {
     for (unsigned at = block->used; at > 0;) {
       const char* item = ItemBefore(block, &at);
       if (item[0] != kJournalDirectory) continue;
