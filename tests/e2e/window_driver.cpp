@@ -17,7 +17,8 @@
 //   window_driver check TITLE ID 0|1       set a check box
 //   window_driver activate TITLE           bring the window to the front, as a click on
 //                                          it would (the dialog manager then puts the
-//                                          focus back on the control that had it)
+//                                          focus back on the control that had it), and
+//                                          wait until it has stayed there for a second
 //   window_driver shortpath PATH           print the short (8.3) form of PATH
 //   window_driver list                     print the top-level windows' titles
 //   window_driver hold [MS]                keep a hidden window open until killed, so
@@ -259,9 +260,29 @@ int main(int argc, char** argv) {
   }
   if (std::strcmp(command, "wait") == 0) return 0;
   if (std::strcmp(command, "activate") == 0) {
-    SetForegroundWindow(dialog);
-    Sleep(200);
-    return GetForegroundWindow() == dialog ? 0 : 1;
+    // Windows that other programs are still opening (Wine's folder windows for the
+    // group) can come up on top after the first click: click again until the window
+    // has stayed in front for a second.
+    const DWORD step = 100, steady = Scaled(1000), limit = Scaled(defaultWait);
+    DWORD inFront = 0;
+    for (DWORD waited = 0; inFront < steady; waited += step) {
+      if (waited >= limit) {
+        char text[512] = "", cls[128] = "";
+        HWND front = GetForegroundWindow();
+        GetWindowTextA(front, text, sizeof text);
+        GetClassNameA(front, cls, sizeof cls);
+        std::fprintf(stderr, "window_driver: \"%s\" stays behind %s \"%s\"\n", title, cls, text);
+        return 1;
+      }
+      if (GetForegroundWindow() == dialog) {
+        inFront += step;
+      } else {
+        inFront = 0;
+        SetForegroundWindow(dialog);
+      }
+      Sleep(step);
+    }
+    return 0;
   }
   if (std::strcmp(command, "close") == 0) {
     PostMessageA(dialog, WM_SYSCOMMAND, SC_CLOSE, 0);
