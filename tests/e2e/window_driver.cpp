@@ -263,24 +263,14 @@ int main(int argc, char** argv) {
     // Windows that other programs are still opening (Wine's folder windows for the
     // group) can come up on top after the first click: click again until the window
     // has stayed in front for a second.
-    const DWORD step = 100, steady = Scaled(1000), limit = Scaled(defaultWait);
     DWORD inFront = 0;
-    for (DWORD waited = 0; inFront < steady; waited += step) {
-      if (waited >= limit) {
-        char text[512] = "", cls[128] = "";
-        HWND front = GetForegroundWindow();
-        GetWindowTextA(front, text, sizeof text);
-        GetClassNameA(front, cls, sizeof cls);
-        std::fprintf(stderr, "window_driver: \"%s\" stays behind %s \"%s\"\n", title, cls, text);
+    for (DWORD waited = 0; inFront < Scaled(1000); waited += 100, Sleep(100)) {
+      if (waited >= Scaled(defaultWait)) {
+        std::fprintf(stderr, "window_driver: \"%s\" stays behind other windows\n", title);
         return 1;
       }
-      if (GetForegroundWindow() == dialog) {
-        inFront += step;
-      } else {
-        inFront = 0;
-        SetForegroundWindow(dialog);
-      }
-      Sleep(step);
+      inFront = GetForegroundWindow() == dialog ? inFront + 100 : 0;
+      if (inFront == 0) SetForegroundWindow(dialog);
     }
     return 0;
   }
