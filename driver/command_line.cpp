@@ -15,7 +15,72 @@ bool StartsWithFolded(const char* text, const char* word) {
   return true;
 }
 
-bool EndsWord(char c) { return c == ' ' || c == '\0'; }
+// True when the word of `length` bytes is `expected` (lower case) in any letter case.
+bool WordIs(const char* word, size_t length, const char* expected) {
+  return TextLength(expected) == length && StartsWithFolded(word, expected);
+}
+
+// The next word of the line from *position on. Only the space separates words (a
+// tab does not); in a word that begins with "-", text in double quotes belongs to
+// the word, blanks and all, so that a switch's value can hold them. False at the end.
+bool NextWord(const char* args, size_t* position, const char** word, size_t* length) {
+  size_t p = *position;
+  while (args[p] == ' ') ++p;
+  const size_t start = p;
+  const bool option = args[p] == '-';
+  for (bool quoted = false; args[p] != '\0' && (quoted || args[p] != ' '); ++p) {
+    if (option && args[p] == '"') quoted = !quoted;
+  }
+  *position = p;
+  *word = args + start;
+  *length = p - start;
+  return p > start;
+}
+
+// The switches that carry a value after their "=".
+const char* const kValueSwitches[] = {"-dir=", "-log=", "-assoc="};
+
+bool IsLanguageSwitch(const char* word, size_t length) {
+  return length == 11 && StartsWithFolded(word, "-language=");
+}
+
+bool IsKnownSwitch(const char* word, size_t length) {
+  if (WordIs(word, length, "-noautorun") || WordIs(word, length, "-verify") || WordIs(word, length, "-silent") ||
+      IsLanguageSwitch(word, length)) {
+    return true;
+  }
+  for (const char* name : kValueSwitches) {
+    if (length > TextLength(name) && StartsWithFolded(word, name)) return true;
+  }
+  return false;
+}
+
+// The value of one "-name=VALUE" word, its double quotes left out.
+SwitchValueResult TakeValue(const char* value, size_t length, char* out, size_t size, bool number) {
+  if (size == 0) return kSwitchTooLong;
+  size_t kept = 0, quotes = 0;
+  for (size_t i = 0; i < length; ++i) {
+    if (value[i] == '"') {
+      ++quotes;
+    } else if (kept + 1 < size) {
+      out[kept++] = value[i];
+    } else {
+      out[kept] = '\0';
+      return kSwitchTooLong;
+    }
+  }
+  out[kept] = '\0';
+  if (quotes % 2 != 0) return kSwitchUnclosed;
+  if (kept == 0) return kSwitchEmpty;
+  if (number) {
+    size_t i = out[0] == '-' || out[0] == '+' ? 1 : 0;
+    if (i == kept) return kSwitchNotNumber;
+    for (; i < kept; ++i) {
+      if (out[i] < '0' || out[i] > '9') return kSwitchNotNumber;
+    }
+  }
+  return kSwitchGiven;
+}
 
 }  // namespace
 
@@ -27,12 +92,11 @@ int LanguageIndexForLetter(char letter) {
   return -1;
 }
 
-bool HasSwitch(const char* args, const char* word) {
-  size_t length = TextLength(word);
-  for (size_t i = 0; args[i] != '\0'; ++i) {
-    if ((i == 0 || args[i - 1] == ' ') && StartsWithFolded(args + i, word) && EndsWord(args[i + length])) {
-      return true;
-    }
+bool HasSwitch(const char* args, const char* name) {
+  const char* word;
+  size_t length;
+  for (size_t position = 0; NextWord(args, &position, &word, &length);) {
+    if (WordIs(word, length, name)) return true;
   }
   return false;
 }
@@ -40,18 +104,37 @@ bool HasSwitch(const char* args, const char* word) {
 void ScanCommandLine(const char* args, bool* autoRun, int* languageIndex, bool* languageChosen) {
   if (args == nullptr) return;
   if (HasSwitch(args, "-noautorun")) *autoRun = false;
-  for (size_t i = 0; args[i] != '\0'; ++i) {
-    // Only the space separates words; a tab does not.
-    if (i != 0 && args[i - 1] != ' ') continue;
-    const char* word = args + i;
-    // Exactly one character after the "=". A switch that ends the line with no
-    // letter reads nothing past the terminator and chooses nothing.
-    if (StartsWithFolded(word, "-language=") && word[10] != '\0' && EndsWord(word[11])) {
+  const char* word;
+  size_t length;
+  for (size_t position = 0; NextWord(args, &position, &word, &length);) {
+    // Exactly one character after the "=".
+    if (IsLanguageSwitch(word, length)) {
       int index = LanguageIndexForLetter(word[10]);
       if (index >= 0) *languageIndex = index;
       *languageChosen = true;
     }
   }
+}
+
+SwitchValueResult FindSwitchValue(const char* args, const char* name, char* out, size_t size, bool number) {
+  SwitchValueResult result = kSwitchAbsent;
+  const size_t nameLength = TextLength(name);
+  const char* word;
+  size_t length;
+  for (size_t position = 0; NextWord(args, &position, &word, &length);) {
+    if (length < nameLength || !StartsWithFolded(word, name)) continue;
+    SwitchValueResult taken = TakeValue(word + nameLength, length - nameLength, out, size, number);
+    if (taken != kSwitchGiven) return taken;
+    result = taken;
+  }
+  return result;
+}
+
+bool NextUnknownSwitch(const char* args, size_t* position, const char** word, size_t* length) {
+  while (NextWord(args, position, word, length)) {
+    if (**word == '-' && !IsKnownSwitch(*word, *length)) return true;
+  }
+  return false;
 }
 
 const char* ArgumentsAfterProgramName(const char* commandLine) {

@@ -11,6 +11,28 @@ void ScanCommandLine(const char* args, bool* autoRun, int* languageIndex, bool* 
 // of its own, in any letter case, as "-noautorun" does.
 bool HasSwitch(const char* args, const char* word);
 
+// What a switch that carries a value ("-dir=PATH") gave.
+enum SwitchValueResult {
+  kSwitchAbsent = 0,  // no such word on the line: `out` untouched
+  kSwitchGiven,       // `out` holds the value of the last one
+  kSwitchEmpty,       // a value that is empty (also "")
+  kSwitchUnclosed,    // a double quote that is never closed
+  kSwitchTooLong,     // a value that does not fit `size` bytes with its NUL
+  kSwitchNotNumber,   // with `number`: a value that is no decimal integer
+};
+
+// Finds every word that begins with `name` ("-dir=", lower case, letters of any case
+// on the line) and takes the text after the "=", without its double quotes (which
+// keep blanks inside the value: -dir="C:\Lumi Vora"). The last such word wins; a
+// word whose value cannot be used is refused even when a later one could be, so
+// that nothing the administrator wrote is silently dropped. With `number`, the value
+// must be a decimal integer (an optional sign, then digits).
+SwitchValueResult FindSwitchValue(const char* args, const char* name, char* out, size_t size, bool number);
+
+// The words of the line that begin with "-" and are none of the installer's switches,
+// one per call from *position on: the word's start and length. False when none is left.
+bool NextUnknownSwitch(const char* args, size_t* position, const char** word, size_t* length);
+
 // The language index of a letter from "-language=X": E G F S I P D give 0 to 6;
 // any other byte gives -1 (the language stays as it was).
 int LanguageIndexForLetter(char letter);

@@ -108,3 +108,42 @@ TEST(CommandLine, ArgumentsFollowTheProgramName) {
   EXPECT_STREQ(ArgumentsAfterProgramName("\"unterminated"), "");
   EXPECT_STREQ(ArgumentsAfterProgramName(""), "");
 }
+
+TEST(CommandLine, ValueSwitchesTakeQuotedValuesAndRefuseWhatCannotBeUsed) {
+  struct Case {
+    const char* args;
+    const char* name;
+    size_t size;
+    SwitchValueResult result;
+    const char* value;
+  } cases[] = {
+      {"-silent -dir=\"C:\\Apps\\Lumi Vora\" -log=x", "-dir=", 260, kSwitchGiven, "C:\\Apps\\Lumi Vora"},
+      {"-DIR=C:\\a -Dir=\"C:\\b\\\"", "-dir=", 260, kSwitchGiven, "C:\\b\\"},  // the last wins; no escapes
+      {"-log=C:\\x.log", "-dir=", 260, kSwitchAbsent, "untouched"},
+      {"x-dir=C:\\a -dirx=C:\\b", "-dir=", 260, kSwitchAbsent, "untouched"},
+      {"-dir= -silent", "-dir=", 260, kSwitchEmpty, ""},
+      {"-dir=\"\"", "-dir=", 260, kSwitchEmpty, ""},
+      {"-dir=\"C:\\a -silent", "-dir=", 260, kSwitchUnclosed, "C:\\a -silent"},
+      {"-dir=C:\\abcdefgh -dir=C:\\a", "-dir=", 8, kSwitchTooLong, "C:\\abcd"},  // refused, not cut
+      {"-assoc=-1", "-assoc=", 12, kSwitchGiven, "-1"},
+      {"-assoc=1x", "-assoc=", 12, kSwitchNotNumber, "1x"},
+      {"-assoc=+", "-assoc=", 12, kSwitchNotNumber, "+"},
+  };
+  for (const Case& c : cases) {
+    char out[260] = "untouched";
+    EXPECT_EQ(FindSwitchValue(c.args, c.name, out, c.size, c.name[1] == 'a'), c.result) << c.args;
+    EXPECT_STREQ(out, c.value) << c.args;
+  }
+  // Words inside a quoted value are no switches of their own.
+  EXPECT_FALSE(HasSwitch("-dir=\"C:\\a -silent\"", "-silent"));
+  EXPECT_TRUE(HasSwitch("-dir=\"C:\\a b\" -SILENT", "-silent"));
+}
+
+TEST(CommandLine, UnknownSwitchesAreNamedOneByOne) {
+  const char* args = "-silent -quiet /S -language=GE -dir=x -dirx -verify -Assoc=1 -";
+  std::string found;
+  const char* word;
+  size_t length;
+  for (size_t position = 0; NextUnknownSwitch(args, &position, &word, &length);) found += std::string(word, length) + "|";
+  EXPECT_EQ(found, "-quiet|-language=GE|-dirx|-|");
+}
