@@ -1,5 +1,6 @@
 #include <windows.h>
 
+#include "common/exit_status.h"
 #include "common/install_log.h"
 #include "driver/install_sequence.h"
 #include "driver/startup.h"
@@ -13,8 +14,8 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE previous, LPSTR commandLine, in
     return kInstallFailed;
   }
   InstallSequence();
-  // 0 completed, 1 left by the user, 2 ended by an error: for unattended runs.
-  static const char* const kMeanings[] = {"completed", "left by the user", "ended by an error"};
-  LogEvent("exit %d: %s", InstallExitStatus, kMeanings[InstallExitStatus]);
-  return InstallExitStatus;
+  // A failure ends with the status of the error that ended it, for unattended runs.
+  int status = InstallExitStatus == kInstallFailed ? ErrorExitStatus : InstallExitStatus;
+  LogEvent("exit %d: %s", status, ExitStatusMeaning(status));
+  return status;
 }

@@ -55,7 +55,7 @@ int CheckRoom(const char* full) {
   if (needed <= free) return 0;
   char message[400];
   FormatBounded(message, sizeof message, LookupMessage("noRoom"), KilobytesUp(needed), KilobytesDown(free));
-  ShowErrorText(message);
+  ShowErrorText("noRoom", message);
   return -1;
 }
 

@@ -36,7 +36,7 @@ const DWORD kRedrawAfterMs = 50;
 void ShowDestinationError(int result, const char* target) {
   char message[200 + kPathSize];
   FormatBounded(message, sizeof message, LookupMessage("errDest"), result, target);
-  ShowErrorText(message);
+  ShowErrorText("errDest", message);
 }
 
 // Copies `dataLength` bytes of the archive into the open file through `chunk`.
@@ -90,7 +90,7 @@ int SetAsideReplacedFile(const char* target, uint32_t index) {
     if (error == ERROR_SHARING_VIOLATION || error == ERROR_LOCK_VIOLATION) {
       char message[200 + kPathSize];
       FormatBounded(message, sizeof message, LookupMessage("errHeld"), target);
-      ShowErrorText(message);
+      ShowErrorText("errHeld", message);
     } else {
       ShowDestinationError(HFILE_ERROR, target);
     }

@@ -47,6 +47,9 @@ void LoadMessageTables();
 // A message box with no owner: text LookupMessage(key), caption "Error", OK button.
 // Its text is logged; with "sNoBoxes" (NoErrorBoxes) the box is not shown.
 void ShowErrorBox(const char* key);
-// The same box for a text the caller has already formatted.
-void ShowErrorText(const char* text);
+// The same box for a text the caller has already formatted from the text of `key`.
+void ShowErrorText(const char* key, const char* text);
+// The exit status that the last error box shown ends a failed run with
+// (ExitStatusForError of its key); kExitFailed before any.
+extern int ErrorExitStatus;
 #endif
