@@ -62,10 +62,13 @@ void SetUninstallNumber(HKEY entry, const char* name, DWORD value) {
            LogOutcome(status == ERROR_SUCCESS));
 }
 
-// A value that names the program's path, written only when it fit.
-void SetUninstallProgramValue(HKEY entry, const char* name, const char* suffix) {
+// A value that names the program's path, written only when it fit: with the
+// program's path quoted where the value is a command line.
+void SetUninstallProgramValue(HKEY entry, const char* name, const char* suffix, bool command) {
   char text[kPathSize];
-  if (ComposeProgramValue(text, sizeof text, MainProgramPath, suffix) == 0) SetUninstallValue(entry, name, text);
+  int composed = command ? ComposeUninstallCommand(text, sizeof text, MainProgramPath, suffix)
+                         : ComposeProgramValue(text, sizeof text, MainProgramPath, suffix);
+  if (composed == 0) SetUninstallValue(entry, name, text);
 }
 
 }  // namespace
@@ -77,12 +80,12 @@ void RegisterUninstallEntry() {
     return;
   }
   SetUninstallValue(entry, "DisplayName", kUninstallDisplayName);
-  SetUninstallProgramValue(entry, "UninstallString", kUninstallArguments);
+  SetUninstallProgramValue(entry, "UninstallString", kUninstallArguments, true);
   // What the list of installed software shows beside the name, and what an
   // administrator's inventory reads; an installer that carries no version or
   // publisher writes none rather than an empty one.
-  SetUninstallProgramValue(entry, "QuietUninstallString", kQuietUninstallArguments);
-  SetUninstallProgramValue(entry, "DisplayIcon", kDefaultIconSuffix);
+  SetUninstallProgramValue(entry, "QuietUninstallString", kQuietUninstallArguments, true);
+  SetUninstallProgramValue(entry, "DisplayIcon", kDefaultIconSuffix, false);
   if (ProductVersion[0] != '\0') SetUninstallValue(entry, "DisplayVersion", ProductVersion);
   if (ProductPublisher[0] != '\0') SetUninstallValue(entry, "Publisher", ProductPublisher);
   // The directory the files went to, as a full path: the copy resolved it the same way.

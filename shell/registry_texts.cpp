@@ -40,3 +40,9 @@ int ComposeProgramValue(char* out, size_t size, const char* programPath, const c
   // The program's path goes in unquoted, blanks and all.
   return FormatBounded(out, size, "%s%s", programPath, suffix);
 }
+
+int ComposeUninstallCommand(char* out, size_t size, const char* programPath, const char* arguments) {
+  // In double quotes: a tool that runs the value as a command line would otherwise
+  // leave the system to guess where a path with blanks ends (C:\Program.exe first).
+  return FormatBounded(out, size, "\"%s\"%s", programPath, arguments);
+}

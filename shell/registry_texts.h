@@ -39,3 +39,6 @@ void CutDirectoryEnd(char* directory);
 // programPath followed by suffix. 0 when it fit `size` bytes; -1 when it did not:
 // the text is then cut and is not to be written anywhere.
 int ComposeProgramValue(char* out, size_t size, const char* programPath, const char* suffix);
+// The uninstall entry's command: programPath in double quotes, then `arguments`.
+// 0, or -1 as above.
+int ComposeUninstallCommand(char* out, size_t size, const char* programPath, const char* arguments);

@@ -146,6 +146,19 @@ UninstallMode UninstallModeOf(const char* commandLine) {
   return kNoUninstall;
 }
 
+int ProgramOfRegistryValue(char* value, const char* suffix) {
+  size_t length = TextLength(value);
+  size_t cut = TextLength(suffix);
+  if (length < cut || !TextEquals(value + length - cut, suffix)) return -1;
+  length -= cut;
+  value[length] = '\0';
+  if (length >= 2 && value[0] == '"' && value[length - 1] == '"') {
+    for (size_t i = 1; i + 1 < length; ++i) value[i - 1] = value[i];
+    value[length - 2] = '\0';
+  }
+  return 0;
+}
+
 int ComposeFinishCommand(char* out, size_t size, const char* copyPath, unsigned long handle,
                          const char* programPath) {
   if (!HoldsQuote(copyPath) && !HoldsQuote(programPath) &&
@@ -178,6 +191,8 @@ int FinishArgumentsOf(const char* commandLine, unsigned long* handle, char* path
 const char kUninstallCaption[] = "Lumivora Uninstall";
 const char kUninstallQuestion[] = "Remove Lumivora and all of its components?";
 const char kNothingToRemoveText[] = "Lumivora is not installed on this computer: there is nothing to remove.";
+const char kBusyText[] =
+    "Lumivora is being installed or removed at this moment. Nothing was removed: try again when that has finished.";
 const char kRemovedText[] = "Lumivora has been removed from this computer.";
 const char kNotThisProgramText[] =
     "This copy of Lumivora is not the installed one, which is:\r\n\r\n%s\r\n\r\n"

@@ -11,13 +11,20 @@ enum UninstallMode {
                      // that removes the program once it has ended
 };
 
-// The mode of a process's whole command line. The uninstall entry and the group item
-// give the program's path (unquoted, blanks and all, or short) followed by " . -u";
+// The mode of a process's whole command line. The uninstall entry gives the program's
+// path in double quotes (earlier versions: unquoted, blanks and all), the group item
+// its short path, followed by " . -u";
 // an administrator adds "-silent". Only the last words count, so blanks in the path
 // do not matter. The finishing copy's line ends in " . -u -finish", a word for the
 // handle and the program's path (in double quotes when it holds blanks); whether
 // those two are usable is FinishArgumentsOf's to say.
 UninstallMode UninstallModeOf(const char* commandLine);
+
+// The program a registry value names before its `suffix` (the uninstall command's
+// arguments, the icon's index): the value without the suffix, and without the double
+// quotes around the path (uninstall entries of earlier versions hold it unquoted). 0,
+// or -1 when the value does not end in the suffix; `value` is changed in place.
+int ProgramOfRegistryValue(char* value, const char* suffix);
 
 // The finishing copy's command line: `copyPath` in double quotes, " . -u -finish",
 // the number of the inherited handle of the process to wait for, and `programPath`
@@ -39,6 +46,7 @@ extern const char kUninstallCaption[];
 extern const char kUninstallQuestion[];
 extern const char kNothingToRemoveText[];
 extern const char kRemovedText[];
+extern const char kBusyText[];
 extern const char kNotThisProgramText[];
 extern const char kLeftOverIntro[];
 extern const char kLeftOverAdvice[];

@@ -3,6 +3,7 @@
 #include <windows.h>
 
 #include "common/bounded_text.h"
+#include "common/installation_lock.h"
 #include "common/installer_state.h"
 #include "shell/class_keys.h"
 #include "shell/progman_commands.h"
@@ -36,15 +37,6 @@ bool KeyExists(HKEY root, const char* path) {
   return true;
 }
 
-// `text` without `suffix` at its end. 0, or -1 when it does not end so.
-int CutSuffix(char* text, const char* suffix) {
-  size_t length = TextLength(text);
-  size_t cut = TextLength(suffix);
-  if (length < cut || !TextEquals(text + length - cut, suffix)) return -1;
-  text[length - cut] = '\0';
-  return 0;
-}
-
 // The program the installation registered: the uninstall command without its
 // arguments, or else the class's icon without its index. 0, or -1 when neither is there.
 int RegisteredProgram(char* out) {
@@ -56,10 +48,10 @@ int RegisteredProgram(char* out) {
     RegCloseKey(key);
     if (status == ERROR_SUCCESS && type == REG_SZ) {
       out[size < kPathSize ? size : kPathSize - 1] = '\0';
-      if (CutSuffix(out, kUninstallArguments) == 0) return 0;
+      if (ProgramOfRegistryValue(out, kUninstallArguments) == 0) return 0;
     }
   }
-  if (QueryClassesValue(kDefaultIconKey, out, kPathSize) == 0 && CutSuffix(out, kDefaultIconSuffix) == 0) return 0;
+  if (QueryClassesValue(kDefaultIconKey, out, kPathSize) == 0 && ProgramOfRegistryValue(out, kDefaultIconSuffix) == 0) return 0;
   out[0] = '\0';
   return -1;
 }
@@ -238,6 +230,11 @@ UninstallStatus UninstallProduct(UninstallMode mode, const char* programPath, co
     return FinishRemoval(programPath, GetCommandLineA()) == 0 ? kUninstallRemoved : kUninstallIncomplete;
   }
   bool ask = mode != kUninstallSilent;
+  // Not beside an installation, which would write what this removes.
+  if (TakeInstallationLock() != 0) {
+    if (ask) Say(kBusyText, MB_ICONSTOP);
+    return kUninstallBusy;
+  }
   LeftOver[0] = '\0';
   char directory[kPathSize];
   CopyBoundedN(directory, sizeof directory, programPath, ProgramDirectoryLength(programPath));

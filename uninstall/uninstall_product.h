@@ -8,6 +8,7 @@ enum UninstallStatus {
   kUninstallRemoved = 0,     // everything was removed, or there was nothing to remove
   kUninstallDeclined = 1,    // the user answered No
   kUninstallIncomplete = 2,  // something could not be removed (or this is not the installed program)
+  kUninstallBusy = 1618,     // an installation or another uninstall runs: nothing was done
 };
 
 // Removes the installation that `programPath` (the running program's full path)

@@ -44,3 +44,23 @@ TEST(RegistryTexts, TheUninstallKitTakesBothUninstallCommandsAsTheyAreWritten) {
                                 kUninstallArguments), 0);
   EXPECT_EQ(UninstallModeOf(command), kUninstallAsk) << command;
 }
+
+TEST(RegistryTexts, UninstallCommandsAreQuotedAndReadBackInEitherForm) {
+  const char* program = "C:\\Program Files\\Lumivora\\LUMIVORA.EXE";
+  char command[260];
+  ASSERT_EQ(ComposeUninstallCommand(command, sizeof command, program, kQuietUninstallArguments), 0);
+  EXPECT_STREQ(command, "\"C:\\Program Files\\Lumivora\\LUMIVORA.EXE\" . -u -silent");
+  EXPECT_EQ(UninstallModeOf(command), kUninstallSilent);
+  ASSERT_EQ(ComposeUninstallCommand(command, sizeof command, program, kUninstallArguments), 0);
+  EXPECT_EQ(UninstallModeOf(command), kUninstallAsk);
+  // The program, from this entry and from one an earlier version wrote unquoted.
+  EXPECT_EQ(ProgramOfRegistryValue(command, kUninstallArguments), 0);
+  EXPECT_STREQ(command, program);
+  std::string earlier = std::string(program) + kUninstallArguments;
+  std::strcpy(command, earlier.c_str());
+  EXPECT_EQ(ProgramOfRegistryValue(command, kUninstallArguments), 0);
+  EXPECT_STREQ(command, program);
+  std::strcpy(command, "\"C:\\x.exe\" . -u -silent");
+  EXPECT_EQ(ProgramOfRegistryValue(command, kUninstallArguments), -1);
+  EXPECT_EQ(ComposeUninstallCommand(command, 12, program, kUninstallArguments), -1);
+}

@@ -143,7 +143,7 @@ TEST_F(RegistryRegistrationTest, TheVersionAndPublisherAreWrittenOnlyWhenTheInst
   EXPECT_FALSE(ReadNamedValue(HKEY_LOCAL_MACHINE, kUninstall, "DisplayVersion", &value)) << value;
   EXPECT_FALSE(ReadNamedValue(HKEY_LOCAL_MACHINE, kUninstall, "Publisher", &value)) << value;
   EXPECT_TRUE(ReadNamedValue(HKEY_LOCAL_MACHINE, kUninstall, "QuietUninstallString", &value));
-  EXPECT_EQ(value, std::string(kProgram) + " . -u -silent");
+  EXPECT_EQ(value, "\"" + std::string(kProgram) + "\" . -u -silent");
 
   CopyBounded(ProductVersion, sizeof ProductVersion, "2.1.0");
   Register(false);
