@@ -10,9 +10,9 @@ namespace {
 // Returns the answer to WM_INITDIALOG.
 INT_PTR InitAssociation(HWND dialog) {
   CentreDialog(dialog);
-  const char* value = FindVariable("sAssoc");
+  const char* value = SteeringValue("sAssoc");
   int32_t state = value != nullptr ? AssociationState(value) : 1;
-  if (FindVariable("sSilent") != nullptr) {
+  if (SteeringValue("sSilent") != nullptr) {
     // Unattended: every flag takes the low eight bits of the state, which is also the
     // result; the dialog ends without waiting for anyone.
     for (int i = 0; i < kAssociationCount; ++i) AssociationFlags[i] = static_cast<unsigned char>(state & 0xFF);

@@ -32,7 +32,7 @@ INT_PTR InitCompletion(HWND dialog) {
 
 INT_PTR CALLBACK CompletionDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM) {
   // Unattended, the dialog ends at its first message, without waiting for anyone.
-  if (FindVariable("sSilent") != nullptr) EndDialog(dialog, 0);
+  if (SteeringValue("sSilent") != nullptr) EndDialog(dialog, 0);
 
   switch (message) {
     case WM_INITDIALOG:

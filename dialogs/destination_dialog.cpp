@@ -18,7 +18,7 @@ void InitDestination(HWND dialog) {
   // The administrator's directory wins every time the dialog opens, also when it is
   // reopened after the user's directory could not be created. A longer value than
   // the buffer holds is cut.
-  const char* preset = FindVariable("sDefPathNT");
+  const char* preset = SteeringValue("sDefPathNT");
   if (preset != nullptr) CopyBounded(InstallDirectory, sizeof InstallDirectory, preset);
   SetWindowTextA(dialog, LookupMessage("winTit"));
   SetDlgItemTextA(dialog, kPathField, InstallDirectory);

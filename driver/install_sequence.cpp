@@ -3,10 +3,12 @@
 #include <windows.h>
 
 #include "common/bounded_text.h"
+#include "common/exit_status.h"
 #include "common/global_memory.h"
 #include "common/halt_places.h"
 #include "common/install_journal.h"
 #include "common/install_log.h"
+#include "common/installation_lock.h"
 #include "common/installer_instance.h"
 #include "common/installer_state.h"
 #include "common/payload_figures.h"
@@ -43,21 +45,6 @@ void Leave(int outcome) {
   ClosePayload();
   TakeBack();
   InstallExitStatus = outcome;
-}
-
-typedef HANDLE(WINAPI* CreateMutexFunction)(LPSECURITY_ATTRIBUTES, BOOL, LPCSTR);
-
-// True when another installer of the product runs: it holds the named object this one
-// would create, which the system keeps as long as its process lives, however it
-// ends. Win32s has no named objects: there nothing is checked.
-bool AnotherInstallationRuns() {
-  if (DetectWindows() == 0) return false;
-  CreateMutexFunction createMutex = reinterpret_cast<CreateMutexFunction>(
-      reinterpret_cast<void*>(GetProcAddress(GetModuleHandleA("KERNEL32"), "CreateMutexA")));
-  if (createMutex == nullptr) return false;
-  // Kept open until the process ends.
-  HANDLE held = createMutex(nullptr, FALSE, "Lumivora Setup");
-  return held != nullptr && GetLastError() == ERROR_ALREADY_EXISTS;
 }
 
 // Switches to the language whose table asks for this user's country or language
@@ -104,6 +91,24 @@ void LogStart() {
       LogEvent("warning: %s is no variable of the installer: handed on, it does nothing", VariableNames[i]);
     }
   }
+  const char* word;
+  size_t length;
+  for (size_t position = 0; NextUnknownSwitch(InstallerArguments, &position, &word, &length);) {
+    char unknown[kPathSize];
+    CopyBoundedN(unknown, sizeof unknown, word, length);
+    LogEvent("warning: %s is no switch of the installer: ignored", unknown);
+  }
+}
+
+// A switch whose value cannot be used ends the run before anything is written: a
+// directory cut short, or an empty log path, would do something nobody asked for.
+bool RefuseBadSwitch() {
+  static const char* const kProblems[] = {"", "", "its value is empty", "its value has no closing double quote",
+                                          "its value is too long", "its value is no whole number"};
+  if (BadSwitch == nullptr) return false;
+  LogEvent("switch %s: %s", BadSwitch, kProblems[BadSwitchProblem]);
+  InstallExitStatus = kExitBadSwitch;
+  return true;
 }
 
 }  // namespace
@@ -111,15 +116,17 @@ void LogStart() {
 void InstallSequence() {
   InstallExitStatus = kInstallLeft;
   LoadInstallerOptions();
-  const bool silent = FindVariable("sSilent") != nullptr;
+  const bool silent = SteeringValue("sSilent") != nullptr;
   // -verify only checks the payload: nobody waits at the screen for that either.
   const bool verify = HasSwitch(InstallerArguments, "-verify");
-  NoErrorBoxes = (silent || verify) && FindVariable("sNoBoxes") != nullptr;
-  OpenInstallLog(FindVariable("sLog"));
+  NoErrorBoxes = (silent || verify) && SteeringValue("sNoBoxes") != nullptr;
+  OpenInstallLog(SteeringValue("sLog"));
   LogStart();
+  if (RefuseBadSwitch()) return;
   ChooseLanguageForUser(silent);
   // A check of the payload writes nothing, and may run beside an installation.
-  if (!verify && AnotherInstallationRuns()) {
+  // Win32s has no named objects: there nothing is checked.
+  if (!verify && DetectWindows() != 0 && TakeInstallationLock() != 0) {
     ShowErrorBox("busy");
     InstallExitStatus = kInstallFailed;
     return;
@@ -178,6 +185,12 @@ void InstallSequence() {
 
   if (silent || Show(kCompletionTemplate, CompletionDialogProc) == 0) {
     ReleaseVariableList();
-    StartInstalledProgram();
+    // A deployment tool's run may be in a session nobody sees (SYSTEM), where the
+    // program would stay running for nobody.
+    if (SilentSwitch) {
+      LogEvent("program not started: -silent");
+    } else {
+      StartInstalledProgram();
+    }
   }
 }

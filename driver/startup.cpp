@@ -5,14 +5,63 @@
 #include "common/installer_state.h"
 #include "driver/command_line.h"
 #include "exports/exported_helpers.h"
+#include "options/installer_variables.h"
 #include "options/options_files.h"
 #include "shell/product_texts.h"
 #include "text/message_catalogue.h"
 
 char InstallerPath[kPathSize];
 const char* InstallerArguments = "";
+bool SilentSwitch = false;
+const char* BadSwitch = nullptr;
+int BadSwitchProblem = kSwitchAbsent;
 
 namespace {
+
+// The values of the switches that stand for installer variables, kept for the
+// process's life.
+char DirectorySwitch[kPathSize];
+char LogSwitch[kPathSize];
+char AssociationSwitch[12];
+
+struct ValueSwitch {
+  const char* word;
+  const char* variable;
+  char* value;
+  size_t size;
+  bool number;
+};
+
+const ValueSwitch kValueSwitches[] = {
+    {"-dir=", "sDefPathNT", DirectorySwitch, sizeof DirectorySwitch, false},
+    {"-log=", "sLog", LogSwitch, sizeof LogSwitch, false},
+    {"-assoc=", "sAssoc", AssociationSwitch, sizeof AssociationSwitch, true},
+};
+
+// The switches that a deployment tool passes instead of an lmvropt.ini; each wins
+// over the file's variable of the same meaning.
+void ReadSteeringSwitches(const char* args) {
+  for (const ValueSwitch& option : kValueSwitches) {
+    SwitchValueResult found = FindSwitchValue(args, option.word, option.value, option.size, option.number);
+    if (found == kSwitchGiven) {
+      SetSteeringSwitch(option.variable, option.value);
+    } else if (found != kSwitchAbsent && BadSwitch == nullptr) {
+      BadSwitch = option.word;
+      BadSwitchProblem = found;
+    }
+  }
+  // Unattended, the directory from the command line is where the files go (where
+  // lmvropt.ini's directory applies only in the destination dialog); in that dialog
+  // it is the value shown.
+  if (DirectorySwitch[0] != '\0' && BadSwitch == nullptr) {
+    CopyBounded(InstallDirectory, sizeof InstallDirectory, DirectorySwitch);
+  }
+  if (HasSwitch(args, "-silent")) {
+    SilentSwitch = true;
+    SetSteeringSwitch("sSilent", "1");
+    SetSteeringSwitch("sNoBoxes", "1");
+  }
+}
 
 // The DLLs that system code loads by name once a program runs (window creation, the
 // input methods, the shell, OLE), each ended by its NUL, a DLL's dependencies before
@@ -66,5 +115,6 @@ int StartInstaller(HINSTANCE instance, const char* commandLine) {
   }
 
   ScanCommandLine(commandLine, &AutoRun, &LanguageIndex, &LanguageChosen);
+  ReadSteeringSwitches(InstallerArguments);
   return 0;
 }

@@ -26,12 +26,33 @@ const char* FindVariable(const char* name) {
   return nullptr;
 }
 
-bool IsInstallerVariable(const char* name) {
-  static const char* const kSteering[] = {"sSilent", "sAssoc", "sDefPathNT", "sLog", "sNoBoxes"};
-  for (const char* known : kSteering) {
-    if (TextEquals(name, known)) return true;
+namespace {
+
+const char* const kSteering[] = {"sSilent", "sAssoc", "sDefPathNT", "sLog", "sNoBoxes"};
+const int kSteeringCount = sizeof kSteering / sizeof kSteering[0];
+// What the command line gave for each of them; nullptr where it gave nothing.
+const char* SteeringSwitches[kSteeringCount];
+
+int SteeringIndex(const char* name) {
+  for (int i = 0; i < kSteeringCount; ++i) {
+    if (TextEquals(name, kSteering[i])) return i;
   }
-  return false;
+  return -1;
+}
+
+}  // namespace
+
+bool IsInstallerVariable(const char* name) { return SteeringIndex(name) >= 0; }
+
+void SetSteeringSwitch(const char* name, const char* value) {
+  int index = SteeringIndex(name);
+  if (index >= 0) SteeringSwitches[index] = value;
+}
+
+const char* SteeringValue(const char* name) {
+  int index = SteeringIndex(name);
+  if (index >= 0 && SteeringSwitches[index] != nullptr) return SteeringSwitches[index];
+  return FindVariable(name);
 }
 
 int AppendVariable(char* name, char* value) {

@@ -25,6 +25,14 @@ const char* FindVariable(const char* name);
 // begins with "s" like these is probably misspelt, and the log warns of it.
 bool IsInstallerVariable(const char* name);
 
+// The command line's value for one of those variables (nullptr takes it back): it
+// wins over lmvropt.ini's, and is not on the list, so lmvr.opt never hands it on.
+// The text must outlive the installation.
+void SetSteeringSwitch(const char* name, const char* value);
+// What steers the installation: the command line's value, else the variable's, else
+// nullptr.
+const char* SteeringValue(const char* name);
+
 // Appends one entry; the texts must outlive the list. 0, or -1 when the list is full
 // or has no storage (the entry is then not added).
 int AppendVariable(char* name, char* value);

@@ -199,8 +199,8 @@ class Installation(unittest.TestCase):
         archive_total = sum(2 + len(name) + len(data) for name, data in product_files().items())
         self.assertEqual(uninstall, {
             "DisplayName": "Lumivora",
-            "UninstallString": LONG_MAIN + " . -u",
-            "QuietUninstallString": LONG_MAIN + " . -u -silent",
+            "UninstallString": '"' + LONG_MAIN + '" . -u',
+            "QuietUninstallString": '"' + LONG_MAIN + '" . -u -silent',
             "DisplayIcon": LONG_MAIN + ",0",
             # The sample program's version resource, which lmvrpack handed on.
             "DisplayVersion": "2.1.0",
@@ -446,12 +446,44 @@ class Installation(unittest.TestCase):
         first = self.start_install()
         self.drive("wait", DESTINATION, "60000")
         self.options("sSilent=1\nsNoBoxes=1\nsLog=C:\\media\\install.log\n")
-        self.assertEqual(self.install(), 2)
+        self.assertEqual(self.run_command_line(r"C:\media\install.exe"), 1618)
         log = (self.media / "install.log").read_text("latin-1")
         self.assertIn("error, no box: Another Lumivora installation is running.", log)
+        self.assertTrue(log.splitlines()[-1].endswith("exit 1618: another installation is running"), log)
+        # Nor does an uninstall run beside it.
+        (self.media / MAIN_PROGRAM).write_bytes(product_files()[MAIN_PROGRAM])
+        self.assertEqual(self.run_command_line(r"C:\media\LUMIVORA.EXE . -u -silent"), 1618)
         self.assert_nothing_installed()
         self.drive("press", DESTINATION, str(IDCANCEL))
         self.assertEqual(first.wait(60), 1)
+
+    def run_command_line(self, line):
+        """Runs `line` as a deployment tool does, word for word, from a batch file: the
+        exit status whole (the wine command's own status keeps only its low 8 bits)."""
+        (self.media / "run.bat").write_bytes(f"{line}\r\necho %ERRORLEVEL%> C:\\media\\status.txt\r\n".encode())
+        self.prefix.run("cmd", "/c", r"C:\media\run.bat")
+        return int((self.media / "status.txt").read_text().strip())
+
+    def test_switches_alone_install_unattended_where_they_say_and_the_quiet_command_removes_it(self):
+        directory = r"C:\Apps\Lumi Vora"
+        line = rf'C:\media\install.exe -silent -dir="{directory}" -log="C:\logs\lumi.log" -quiet'
+        self.assertEqual(self.run_command_line(line), 0)
+        for relative, data in product_files().items():
+            self.assertEqual(self.prefix.unix_path(directory + "\\" + relative).read_bytes(), data, relative)
+        self.assertFalse(self.target().exists())
+        log = self.prefix.unix_path(r"C:\logs\lumi.log").read_text("latin-1").splitlines()
+        self.assertTrue(log[-1].endswith("exit 0: completed"), log)
+        self.assertTrue(any(line.endswith("warning: -quiet is no switch of the installer: ignored") for line in log))
+        # Nothing started, and nothing handed on: there was no lmvropt.ini.
+        self.assertFalse(self.prefix.unix_path(directory + r"\lmvr-started.log").exists())
+        self.assertFalse(self.prefix.unix_path(directory + r"\lmvr.opt").exists())
+        entry = self.prefix.reg_query(UNINSTALL_KEY)[UNINSTALL_KEY]
+        self.assertEqual(entry["InstallLocation"], directory)
+        self.assertEqual(entry["QuietUninstallString"], f'"{directory}\\{MAIN_PROGRAM}" . -u -silent')
+        self.assertEqual(self.run_command_line(entry["QuietUninstallString"]), 0)
+        self.assertEqual(self.prefix.reg_query(UNINSTALL_KEY), {})
+        self.assertEqual(self.classes(), {})
+        self.assertFalse(self.prefix.unix_path(directory + r"\readme.txt").exists())
 
     # -- failures ---------------------------------------------------------------
     def put_a_file_in_the_way(self):
@@ -628,7 +660,8 @@ class Faults(Installation):
             ("whole payload, -verify", lambda: None, ("-verify",), 0, "whole (its CRC-32 matches its digest)"),
             ("whole payload, no digest, -verify", lambda: self.damage_payload(lambda *_: None, False), ("-verify",), 0,
              "whole (inflated to its end)"),
-            ("drive without room", lambda: self.mount_small_disk("24k"), (), 2, box(no_room(24))),
+            ("drive without room", lambda: self.mount_small_disk("24k"), (), 112, box(no_room(24))),
+            ("switch without a value", lambda: None, ("-dir=",), 87, "switch -dir=: its value is empty"),
             ("read-only target", lambda: self.mount_small_disk("128k", read_only=True), (), 2, box(creating)),
             ("directory that cannot be created", self.put_a_file_in_the_way, (), 2, box(creating)),
         ]
@@ -642,7 +675,7 @@ class Faults(Installation):
                 self.assertTrue(any(line.endswith(text) for line in lines), (text, lines))
                 self.assertTrue(lines[0].startswith('Lumivora, version "2.1.0", publisher "Lumivora Software"; '
                                                     'installer C:\\media\\install.exe, arguments'), lines[0])
-                if "payload" in what:
+                if "payload" in what or "switch" in what:
                     self.assert_nothing_installed()
                     self.assertIsNone(self.prefix.start_menu_group())
             for mount in self.mounts:
