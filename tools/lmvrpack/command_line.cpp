@@ -182,6 +182,16 @@ bool Value(const std::vector<std::string>& arguments, size_t* i, std::string* in
   return true;
 }
 
+// A word that is no known option: the command's one positional argument. 0 when it
+// is taken, else the status of the usage error printed.
+int Positional(const std::string& argument, std::string* into, const char* what, std::ostream& err,
+               const char* help) {
+  if (!argument.empty() && argument[0] == '-') return UsageError(err, "unknown option " + argument, help);
+  if (!into->empty()) return UsageError(err, std::string("more than one ") + what + " given", help);
+  *into = argument;
+  return 0;
+}
+
 int Pack(const std::vector<std::string>& arguments, bool build, std::ostream& out, std::ostream& err) {
   const char* help = build ? kBuildHelp : kPackHelp;
   PackArguments a;
@@ -209,12 +219,8 @@ int Pack(const std::vector<std::string>& arguments, bool build, std::ostream& ou
       if (!Value(arguments, &i, &a.depfile)) return UsageError(err, "--depfile needs a file name", help);
     } else if (argument == "--quiet") {
       a.quiet = true;
-    } else if (!argument.empty() && argument[0] == '-') {
-      return UsageError(err, "unknown option " + argument, help);
-    } else if (a.productDir.empty()) {
-      a.productDir = argument;
-    } else {
-      return UsageError(err, "more than one product folder given", help);
+    } else if (int status = Positional(argument, &a.productDir, "product folder", err, help)) {
+      return status;
     }
   }
   if (a.productDir.empty()) return UsageError(err, "no product folder given", help);
@@ -267,20 +273,19 @@ int Winget(const std::vector<std::string>& arguments, std::ostream& out, std::os
     const char* name;
     std::string* into;
   };
-  const Option options[] = {{"--id", &a.id},           {"--url", &a.url},     {"--license", &a.license},
-                            {"--description", &a.description}, {"--out", &a.outDir}};
+  const Option options[] = {{"--id", &a.id},
+                            {"--url", &a.url},
+                            {"--license", &a.license},
+                            {"--description", &a.description},
+                            {"--out", &a.outDir}};
   for (size_t i = 0; i < arguments.size(); ++i) {
     const std::string& argument = arguments[i];
     const Option* option = nullptr;
     for (const Option& o : options) option = argument == o.name ? &o : option;
     if (option != nullptr) {
       if (!Value(arguments, &i, option->into)) return UsageError(err, argument + " needs a value", kWingetHelp);
-    } else if (!argument.empty() && argument[0] == '-') {
-      return UsageError(err, "unknown option " + argument, kWingetHelp);
-    } else if (a.installer.empty()) {
-      a.installer = argument;
-    } else {
-      return UsageError(err, "more than one installer given", kWingetHelp);
+    } else if (int status = Positional(argument, &a.installer, "installer", err, kWingetHelp)) {
+      return status;
     }
   }
   if (a.installer.empty()) return UsageError(err, "no installer given", kWingetHelp);
