@@ -1,3 +1,4 @@
+// lmvrpack list and verify: a payload or a built installer checked and described.
 #include <iomanip>
 
 #include "payload/archive_format.h"

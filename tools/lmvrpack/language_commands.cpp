@@ -1,3 +1,5 @@
+// lmvrpack check and template, and the reading of language and licence files that
+// build shares with them.
 #include <algorithm>
 #include <filesystem>
 #include <fstream>

@@ -1,3 +1,5 @@
+// lmvrpack pack and build: a product folder packed into a payload file or into an
+// installer made from the stub, with its languages and texts.
 #include <chrono>
 #include <iomanip>
 

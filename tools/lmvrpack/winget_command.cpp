@@ -1,3 +1,5 @@
+// lmvrpack winget: the manifest of a built installer from its own bytes and
+// resources, written into the folder given.
 #include <filesystem>
 
 #include "payload/archive_format.h"
