@@ -25,7 +25,9 @@ const ReturnCode kReturnCodes[] = {
 
 // The characters winget's identifier and version patterns refuse:
 // \ / : * ? " < > | and the control characters.
-bool IsRefusedInName(unsigned char c) { return c < 0x20 || std::string("\\/:*?\"<>|").find((char)c) != std::string::npos; }
+bool IsRefusedInName(unsigned char c) {
+  return c < 0x20 || std::string("\\/:*?\"<>|").find((char)c) != std::string::npos;
+}
 
 // Characters a single-quoted YAML text cannot carry: C0 and C1 controls, DEL.
 bool HasControlCharacter(const std::string& text) {
@@ -125,7 +127,7 @@ bool MakeWingetManifest(const WingetFigures& figures, std::vector<WingetFile>* f
   files->clear();
   std::string license = figures.license.empty() ? kDefaultLicense : figures.license;
   std::string description = figures.description.empty() ? kDefaultDescription : figures.description;
-  bool versionOk = !figures.version.empty() && figures.version.size() <= 128;
+  bool versionOk = !figures.version.empty() && figures.version.size() <= 128 && !HasControlCharacter(figures.version);
   for (char c : figures.version) versionOk = versionOk && !IsRefusedInName((unsigned char)c);
   if (!versionOk) {
     *error = "the installer's version \"" + figures.version + "\" is none winget takes (1 to 128 characters, "
