@@ -369,6 +369,12 @@ TEST_P(LmvrpackBuild, TheCommandWritesThePackedPayloadIntoTheStubOrNothing) {
   EXPECT_NE(dependencies.find("stub.exe"), std::string::npos) << dependencies;
   EXPECT_EQ(run({"verify", installer}, &err), 0) << err;
   EXPECT_EQ(run({"list", installer}, &err), 0) << err;
+  EXPECT_EQ(run({"winget", installer, "--id", "A.B", "--url", "http://a/i.exe", "--out", (root / "none").string()}, &err),
+            1);
+  EXPECT_NE(err.find(GetParam().machine == pe::kMachineI386 ? "the installer names no version" : "for x86-64"),
+            std::string::npos)
+      << err;
+  EXPECT_FALSE(fs::exists(root / "none"));
   // The main program has no version resource: the options give the texts.
   ASSERT_EQ(run({"build", product, "--main", "MAIN.EXE", "--stub", (root / "stub.exe").string(), "-o", installer,
                  "--version", "3.0 beta", "--publisher", "Fabrikam \xc3\xa9", "--quiet"},
@@ -379,6 +385,29 @@ TEST_P(LmvrpackBuild, TheCommandWritesThePackedPayloadIntoTheStubOrNothing) {
   EXPECT_EQ(lmvrpack::RunCommandLine({"verify", installer}, listed, errors), 0) << errors.str();
   EXPECT_NE(listed.str().find("version       3.0 beta\npublisher     Fabrikam \xc3\xa9\n"), std::string::npos)
       << listed.str();
+  // Its winget manifest carries its own figures; the SHA-256 is the system tool's.
+  fs::path manifests = root / "winget";
+  std::vector<std::string> winget = {"winget", installer, "--id", "Fabrikam.Viewer", "--url",
+                                     "https://downloads.fabrikam.test/install.exe", "--out", manifests.string()};
+  if (GetParam().machine == pe::kMachineI386) {
+    ASSERT_EQ(run(winget, &err), 0) << err;
+    std::string sha256(64, ' ');
+    FILE* tool = popen(("sha256sum '" + installer + "'").c_str(), "r");
+    ASSERT_EQ(fread(&sha256[0], 1, 64, tool), 64u);
+    pclose(tool);
+    std::transform(sha256.begin(), sha256.end(), sha256.begin(), ::toupper);
+    std::ifstream file(manifests / "Fabrikam.Viewer.installer.yaml");
+    std::string text((std::istreambuf_iterator<char>(file)), {});
+    text.erase(std::remove(text.begin(), text.end(), '\''), text.end());  // quoted or bare, as YAML reads them
+    for (const std::string& line : std::vector<std::string>{"InstallerSha256: " + sha256, "PackageVersion: 3.0 beta",
+                             "  Publisher: Fabrikam \xc3\xa9", "  ProductCode: Lumivora"}) {
+      EXPECT_NE(text.find(line), std::string::npos) << line << " in\n" << text;
+    }
+    EXPECT_TRUE(fs::exists(manifests / "Fabrikam.Viewer.yaml") && fs::exists(manifests / "Fabrikam.Viewer.locale.en-US.yaml"));
+  } else {
+    EXPECT_EQ(run(winget, &err), 1);
+    EXPECT_NE(err.find("a PE32+ image for x86-64, which needs to be PE32 for i386"), std::string::npos) << err;
+  }
   EXPECT_EQ(run({"build", product, "--main", "MAIN.EXE", "--stub", (root / "stub.exe").string(), "-o", installer,
                  "--publisher", std::string(64, 'p')},
                 &err),

@@ -1,23 +1,7 @@
 #include "tools/lmvrpack/command_line.h"
 
-#include <algorithm>
-#include <chrono>
-#include <filesystem>
-#include <fstream>
-#include <iomanip>
-#include <sstream>
-
-#include "payload/archive_format.h"
-#include "tools/lmvrpack/carried_languages.h"
-#include "tools/lmvrpack/code_page_1252.h"
-#include "tools/lmvrpack/installer_image.h"
-#include "tools/lmvrpack/language_pack.h"
-#include "tools/lmvrpack/payload_check.h"
-#include "tools/lmvrpack/payload_writer.h"
-#include "tools/lmvrpack/product_scan.h"
-#include "tools/lmvrpack/product_texts.h"
-#include "tools/lmvrpack/translation_template.h"
-#include "tools/pe_image/pe_image.h"
+#include "tools/lmvrpack/commands.h"
+#include "tools/lmvrpack/language_file.h"
 
 namespace lmvrpack {
 
@@ -35,6 +19,8 @@ const char kUsage[] =
     "  verify FILE                               check a payload or installer\n"
     "  check --stub STUB FILE|FOLDER...          check language files as build does\n"
     "  template --stub STUB -o lumivora.pot      write the template for new translations\n"
+    "  winget INSTALLER --id PUBLISHER.PACKAGE --url URL [--license TEXT]\n"
+    "         [--description TEXT] [--out DIR]  write the installer's winget manifest\n"
     "\n"
     "lmvrpack COMMAND --help describes one command.\n";
 
@@ -145,6 +131,30 @@ const char kVerifyHelp[] =
     "variants are checked too, its languages listed, and its version and publisher\n"
     "(resource 512/302) shown.\n";
 
+const char kWingetHelp[] =
+    "usage: lmvrpack winget INSTALLER --id PUBLISHER.PACKAGE --url URL [--license TEXT]\n"
+    "           [--description TEXT] [--out DIR]\n"
+    "\n"
+    "Writes winget's manifest of INSTALLER, a built installer, into DIR (by default the\n"
+    "current folder; made when missing): ID.yaml (the version), ID.locale.en-US.yaml\n"
+    "(the default locale) and ID.installer.yaml, at manifest version 1.10.0, as the\n"
+    "winget community repository names them. The installer's SHA-256, its version and\n"
+    "publisher (resource 512/302), the uninstall entry it writes, its switches\n"
+    "(-silent, -dir=, -log=), exit statuses and file types come from the installer\n"
+    "itself; the same installer gives the same files, byte for byte.\n"
+    "\n"
+    "  --id ID            the package identifier: two to eight parts separated by \".\",\n"
+    "                     each 1 to 32 characters of ASCII without blanks or \\ / : * ? \" < > |\n"
+    "  --url URL          where winget downloads the installer: http:// or https://\n"
+    "  --license TEXT     the licence's name (3 to 512 characters), \"Proprietary\" if not given\n"
+    "  --description TEXT the short description (3 to 256 characters)\n"
+    "  --out DIR          the folder for the three files\n"
+    "\n"
+    "Refused, exit status 1, nothing written: an identifier or address winget's schema\n"
+    "refuses; a file that is no i386 installer with a payload; an installer without a\n"
+    "version or publisher (built from a main program without a version resource, and\n"
+    "without --version and --publisher), or whose texts winget does not take.\n";
+
 bool WantsHelp(const std::vector<std::string>& arguments) {
   for (const std::string& argument : arguments) {
     if (argument == "--help" || argument == "-h") return true;
@@ -157,32 +167,6 @@ int UsageError(std::ostream& err, const std::string& message, const char* help) 
   return 2;
 }
 
-void PrintFigures(std::ostream& out, const PayloadReport& report) {
-  out << "FileCount     " << report.fileCount << "\n";
-  out << "ArchiveTotal  " << report.archiveTotal << "\n";
-  out << "archive       " << report.archiveSize << " bytes inflated\n";
-  out << "compressed    " << report.lengthField << " bytes (zlib header " << std::hex << std::uppercase
-      << std::setfill('0') << std::setw(2) << (int)report.zlibHeader[0] << " " << std::setw(2)
-      << (int)report.zlibHeader[1] << std::dec << std::setfill(' ') << ")\n";
-  out << "resource      " << report.resourceSize << " bytes\n";
-}
-
-bool ReadText(const std::string& path, std::string* text) {
-  std::ifstream in(path, std::ios::binary);
-  if (!in) return false;
-  std::ostringstream all;
-  all << in.rdbuf();
-  *text = all.str();
-  return true;
-}
-
-void PrintProblems(std::ostream& err, const std::vector<FileProblem>& problems, const char* kind) {
-  for (const FileProblem& p : problems) {
-    err << "lmvrpack: " << kind << p.file << (p.line != 0 ? ":" + std::to_string(p.line) : std::string()) << ": "
-        << p.what << "\n";
-  }
-}
-
 // --licence LETTER=FILE.
 bool LicenceArgumentOk(const std::string& argument) {
   return argument.size() >= 3 && argument[1] == '=' && std::string(kLanguageLetters).find(argument[0]) != std::string::npos;
@@ -191,318 +175,123 @@ int LicenceUsageError(std::ostream& err, const std::string& argument, const char
   return UsageError(err, "--licence " + argument + ": give a letter of E G F S I P D, \"=\" and a file", help);
 }
 
-// The languages of a build: every file a --language names (a folder: each *.po in
-// it, in name order) read and checked with the --licence texts against the base
-// templates. The inputs read are added to `inputs` for the dependency file.
-LanguagePack ReadLanguages(const std::vector<std::string>& given, const std::vector<std::string>& licenceArguments,
-                           const std::map<int, DialogTemplate>& bases, std::vector<std::string>* inputs) {
-  LanguagePack pack;
-  std::vector<std::string> paths;
-  for (const std::string& path : given) {
-    std::error_code failed;
-    if (!std::filesystem::is_directory(path, failed)) {
-      paths.push_back(path);
-      continue;
-    }
-    inputs->push_back(path);
-    std::vector<std::string> found;
-    for (const auto& entry : std::filesystem::directory_iterator(path, failed)) {
-      if (entry.path().extension() == ".po") found.push_back(entry.path().string());
-    }
-    if (found.empty()) pack.refusals.push_back({path, 0, "the folder holds no language file (*.po)"});
-    std::sort(found.begin(), found.end());
-    paths.insert(paths.end(), found.begin(), found.end());
-  }
-  std::vector<LanguageFile> files;
-  std::vector<Licence> licences;
-  std::string text;
-  for (const std::string& path : paths) {
-    inputs->push_back(path);
-    if (!ReadText(path, &text)) {
-      pack.refusals.push_back({path, 0, "cannot be read"});
-      continue;
-    }
-    size_t before = pack.refusals.size();
-    LanguageFile file = ReadLanguageFile(path, text, &pack.refusals);
-    if (pack.refusals.size() == before) files.push_back(std::move(file));
-  }
-  for (const std::string& argument : licenceArguments) {
-    std::string path = argument.substr(2);
-    inputs->push_back(path);
-    if (!ReadText(path, &text)) {
-      pack.refusals.push_back({path, 0, "cannot be read"});
-      continue;
-    }
-    licences.push_back(ReadLicence(path, argument[0], text, &pack.refusals));
-  }
-  LanguagePack packed = PackLanguages(files, licences, bases);
-  pack.refusals.insert(pack.refusals.end(), packed.refusals.begin(), packed.refusals.end());
-  pack.notes = std::move(packed.notes);
-  pack.resources = std::move(packed.resources);
-  return pack;
+// The value that follows option `i`, into `into`; false when none follows.
+bool Value(const std::vector<std::string>& arguments, size_t* i, std::string* into) {
+  if (*i + 1 >= arguments.size()) return false;
+  *into = arguments[++*i];
+  return true;
 }
 
-// The version and publisher of the uninstall entry: what --version and --publisher
-// give, else what the main program's version resource holds. A damaged resource is
-// refused only when it is still needed.
-void ProductTextsOfBuild(const std::string& mainPath, const std::string given[2], const bool isGiven[2],
-                      ProductTexts* texts, std::vector<Problem>* problems, std::ostream& err) {
-  std::string note, error;
-  if (!isGiven[0] || !isGiven[1]) {
-    std::vector<uint8_t> bytes;
-    if (!pe::ReadFile(mainPath, &bytes)) {
-      problems->push_back({mainPath, "cannot be read"});
-      return;
-    }
-    if (!ProductTextsOfProgram(bytes, texts, &note, &error)) {
-      problems->push_back({mainPath, error + " (--version and --publisher give both instead)"});
-      return;
-    }
-  }
-  std::string* into[2] = {&texts->version, &texts->publisher};
-  const char* option[2] = {"--version", "--publisher"};
-  for (int i = 0; i < 2; ++i) {
-    if (isGiven[i] && !ProductTextFromArgument(given[i], into[i], &error)) problems->push_back({option[i], error});
-  }
-  if (!note.empty() && (!isGiven[0] || !isGiven[1])) err << "lmvrpack: note: " << mainPath << ": " << note << "\n";
-}
-
-void PrintTexts(std::ostream& out, const ProductTexts& texts) {
-  out << "version       " << (texts.version.empty() ? "(none)" : Cp1252ToUtf8(texts.version)) << "\n";
-  out << "publisher     " << (texts.publisher.empty() ? "(none)" : Cp1252ToUtf8(texts.publisher)) << "\n";
-}
-
-// Packs a product folder into a payload file (`pack`) or into an installer made from
-// a stub (`build`, when `build` is true): one path, so both give the same payload.
-int Pack(const std::vector<std::string>& arguments, bool build, std::ostream& out, std::ostream& err) {
-  const char* help = build ? kBuildHelp : kPackHelp;
-  std::string productDir, mainProgram, stubPath, output, depfile;
-  std::vector<std::string> languages, licences;
-  std::string givenTexts[2];
-  bool textGiven[2] = {false, false};  // --version, --publisher
-  bool quiet = false;
-  for (size_t i = 0; i < arguments.size(); ++i) {
-    const std::string& argument = arguments[i];
-    auto value = [&](std::string* into) {
-      if (i + 1 >= arguments.size()) return false;
-      *into = arguments[++i];
-      return true;
-    };
-    if (argument == "--main") {
-      if (!value(&mainProgram)) return UsageError(err, "--main needs a path", help);
-    } else if (build && argument == "--stub") {
-      if (!value(&stubPath)) return UsageError(err, "--stub needs a file name", help);
-    } else if (build && argument == "--language") {
-      languages.emplace_back();
-      if (!value(&languages.back())) return UsageError(err, "--language needs a file or a folder", help);
-    } else if (build && argument == "--licence") {
-      licences.emplace_back();
-      if (!value(&licences.back())) return UsageError(err, "--licence needs LETTER=FILE", help);
-      if (!LicenceArgumentOk(licences.back())) return LicenceUsageError(err, licences.back(), help);
-    } else if (build && (argument == "--version" || argument == "--publisher")) {
-      int which = argument == "--version" ? 0 : 1;
-      if (!value(&givenTexts[which])) return UsageError(err, argument + " needs a text", help);
-      textGiven[which] = true;
-    } else if (argument == "-o" || argument == "--output") {
-      if (!value(&output)) return UsageError(err, argument + " needs a file name", help);
-    } else if (argument == "--depfile") {
-      if (!value(&depfile)) return UsageError(err, "--depfile needs a file name", help);
-    } else if (argument == "--quiet") {
-      quiet = true;
-    } else if (!argument.empty() && argument[0] == '-') {
-      return UsageError(err, "unknown option " + argument, help);
-    } else if (productDir.empty()) {
-      productDir = argument;
-    } else {
-      return UsageError(err, "more than one product folder given", help);
-    }
-  }
-  if (productDir.empty()) return UsageError(err, "no product folder given", help);
-  if (mainProgram.empty()) return UsageError(err, "no main program given (--main)", help);
-  if (build && stubPath.empty()) return UsageError(err, "no installer stub given (--stub)", help);
-  if (output.empty()) return UsageError(err, build ? "no installer given (-o)" : "no payload file given (-o)", help);
-
-  auto start = std::chrono::steady_clock::now();
-  std::vector<uint8_t> stub;
-  if (build && !pe::ReadFile(stubPath, &stub)) {
-    err << "lmvrpack: " << stubPath << ": cannot be read\n";
-    return 1;
-  }
-  std::vector<std::string> inputs;
-  if (build) inputs.push_back(stubPath);
-  LanguagePack languagePack;
-  if (!languages.empty() || !licences.empty()) {
-    pe::Image stubImage;
-    std::vector<pe::Resource> stubResources;
-    std::map<int, DialogTemplate> bases;
-    std::string why;
-    if (pe::Parse(stub, &stubImage, &why) && pe::ReadResources(stubImage, &stubResources, &why) &&
-        BaseTemplatesOf(stubResources, &bases, &why)) {
-      languagePack = ReadLanguages(languages, licences, bases, &inputs);
-    } else {
-      languagePack.refusals.push_back({stubPath, 0, why});
-    }
-    PrintProblems(err, languagePack.notes, "note: ");
-  }
-  ProductScan scan = ScanProduct(productDir, mainProgram);
-  for (const Problem& note : scan.notes) err << "lmvrpack: note: " << note.file << ": " << note.reason << "\n";
-  ProductTexts texts;
-  if (build && scan.problems.empty()) {
-    ProductTextsOfBuild(scan.files.front().source.string(), givenTexts, textGiven, &texts, &scan.problems, err);
-  }
-  PrintProblems(err, languagePack.refusals, "");
-  if (!scan.problems.empty() || !languagePack.refusals.empty()) {
-    for (const Problem& problem : scan.problems) err << "lmvrpack: " << problem.file << ": " << problem.reason << "\n";
-    err << "lmvrpack: " << (scan.problems.empty() ? "the languages" : productDir) << " refused, no "
-        << (build ? "installer" : "payload") << " written\n";
-    return 1;
-  }
-  Payload payload;
-  std::string error;
-  if (!BuildPayload(scan.files, &payload, &error)) {
-    err << "lmvrpack: " << error << "\n";
-    return 1;
-  }
-  const std::vector<uint8_t>* written = &payload.bytes;
-  std::vector<uint8_t> installer;
-  if (build) {
-    // The installer checks its payload against the digest, at the speed of reading it.
-    std::vector<EntryReport> packed;
-    for (const ProductFile& file : scan.files) packed.push_back({file.entryName, file.relativePath, (uint32_t)file.size});
-    languagePack.resources.push_back(
-        DigestResource(DigestOf(payload.bytes, payload.fileCount, payload.archiveTotal, packed)));
-    std::string note;
-    pe::Resource textsResource;
-    if (ProductTextsResource(texts, &textsResource)) languagePack.resources.push_back(textsResource);
-    if (!BuildInstallerImage(stub, payload.bytes, &installer, &note, &error, languagePack.resources)) {
-      err << "lmvrpack: " << stubPath << ": " << error << "\n";
-      return 1;
-    }
-    if (!note.empty()) err << "lmvrpack: note: " << stubPath << ": " << note << "\n";
-    written = &installer;
-  }
-  if (!WriteFileAtomically(output, *written, &error)) {
-    err << "lmvrpack: " << error << "\n";
-    return 1;
-  }
-  if (!depfile.empty()) {
-    std::vector<uint8_t> text;
-    std::string dependencies = DependencyText(output, scan, inputs);
-    text.assign(dependencies.begin(), dependencies.end());
-    if (!WriteFileAtomically(depfile, text, &error)) {
-      err << "lmvrpack: " << error << "\n";
-      return 1;
-    }
-  }
-  if (!quiet) {
-    double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-    out << "packed " << payload.fileCount << " entries of " << productDir << " into " << output << "\n";
-    if (build) {
-      out << "installer     " << installer.size() << " bytes, from the stub " << stubPath << "\n";
-      PrintTexts(out, texts);
-    }
-    out << "ArchiveTotal  " << payload.archiveTotal << "\n";
-    out << "archive       " << payload.archiveSize << " bytes inflated\n";
-    out << "compressed    " << payload.bytes.size() - kPayloadLengthFieldSize << " bytes\n";
-    out << "took          " << std::fixed << std::setprecision(3) << seconds << " s\n" << std::defaultfloat;
-  }
+// A word that is no known option: the command's one positional argument. 0 when it
+// is taken, else the status of the usage error printed.
+int Positional(const std::string& argument, std::string* into, const char* what, std::ostream& err,
+               const char* help) {
+  if (!argument.empty() && argument[0] == '-') return UsageError(err, "unknown option " + argument, help);
+  if (!into->empty()) return UsageError(err, std::string("more than one ") + what + " given", help);
+  *into = argument;
   return 0;
 }
 
-// `check` (language files, as build checks them) and `template` (lumivora.pot).
+int Pack(const std::vector<std::string>& arguments, bool build, std::ostream& out, std::ostream& err) {
+  const char* help = build ? kBuildHelp : kPackHelp;
+  PackArguments a;
+  a.build = build;
+  for (size_t i = 0; i < arguments.size(); ++i) {
+    const std::string& argument = arguments[i];
+    if (argument == "--main") {
+      if (!Value(arguments, &i, &a.mainProgram)) return UsageError(err, "--main needs a path", help);
+    } else if (build && argument == "--stub") {
+      if (!Value(arguments, &i, &a.stubPath)) return UsageError(err, "--stub needs a file name", help);
+    } else if (build && argument == "--language") {
+      a.languages.emplace_back();
+      if (!Value(arguments, &i, &a.languages.back())) return UsageError(err, "--language needs a file or a folder", help);
+    } else if (build && argument == "--licence") {
+      a.licences.emplace_back();
+      if (!Value(arguments, &i, &a.licences.back())) return UsageError(err, "--licence needs LETTER=FILE", help);
+      if (!LicenceArgumentOk(a.licences.back())) return LicenceUsageError(err, a.licences.back(), help);
+    } else if (build && (argument == "--version" || argument == "--publisher")) {
+      int which = argument == "--version" ? 0 : 1;
+      if (!Value(arguments, &i, &a.givenTexts[which])) return UsageError(err, argument + " needs a text", help);
+      a.textGiven[which] = true;
+    } else if (argument == "-o" || argument == "--output") {
+      if (!Value(arguments, &i, &a.output)) return UsageError(err, argument + " needs a file name", help);
+    } else if (argument == "--depfile") {
+      if (!Value(arguments, &i, &a.depfile)) return UsageError(err, "--depfile needs a file name", help);
+    } else if (argument == "--quiet") {
+      a.quiet = true;
+    } else if (int status = Positional(argument, &a.productDir, "product folder", err, help)) {
+      return status;
+    }
+  }
+  if (a.productDir.empty()) return UsageError(err, "no product folder given", help);
+  if (a.mainProgram.empty()) return UsageError(err, "no main program given (--main)", help);
+  if (build && a.stubPath.empty()) return UsageError(err, "no installer stub given (--stub)", help);
+  if (a.output.empty()) return UsageError(err, build ? "no installer given (-o)" : "no payload file given (-o)", help);
+  return RunPack(a, out, err);
+}
+
 int Languages(const std::vector<std::string>& arguments, bool makeTemplate, std::ostream& out, std::ostream& err) {
   const char* help = makeTemplate ? kTemplateHelp : kCheckHelp;
-  std::string stubPath, script, output;
-  std::vector<std::string> languages, licences;
+  LanguageArguments a;
+  a.makeTemplate = makeTemplate;
   for (size_t i = 0; i < arguments.size(); ++i) {
     const std::string& argument = arguments[i];
     bool hasValue = i + 1 < arguments.size();
     if (argument == "--stub" && hasValue) {
-      stubPath = arguments[++i];
+      a.stubPath = arguments[++i];
     } else if (argument == "--dialogs" && hasValue) {
-      script = arguments[++i];
+      a.script = arguments[++i];
     } else if (makeTemplate && (argument == "-o" || argument == "--output") && hasValue) {
-      output = arguments[++i];
+      a.output = arguments[++i];
     } else if (!makeTemplate && argument == "--licence" && hasValue) {
-      licences.push_back(arguments[++i]);
-      if (!LicenceArgumentOk(licences.back())) return LicenceUsageError(err, licences.back(), help);
+      a.licences.push_back(arguments[++i]);
+      if (!LicenceArgumentOk(a.licences.back())) return LicenceUsageError(err, a.licences.back(), help);
     } else if (argument.empty() || argument[0] == '-' || makeTemplate) {
       return UsageError(err, "unexpected " + argument, help);
     } else {
-      languages.push_back(argument);
+      a.languages.push_back(argument);
     }
   }
-  if (stubPath.empty() == script.empty()) return UsageError(err, "give the stub (--stub) or the script (--dialogs)", help);
-  if (makeTemplate ? output.empty() : languages.empty()) {
+  if (a.stubPath.empty() == a.script.empty()) {
+    return UsageError(err, "give the stub (--stub) or the script (--dialogs)", help);
+  }
+  if (makeTemplate ? a.output.empty() : a.languages.empty()) {
     return UsageError(err, makeTemplate ? "no template file given (-o)" : "no language file given", help);
   }
-  pe::Image image;
-  std::vector<pe::Resource> resources;
-  std::map<int, DialogTemplate> bases;
-  std::string error, text;
-  bool read = script.empty() ? pe::LoadFile(stubPath, &image, &error) && pe::ReadResources(image, &resources, &error) &&
-                                   BaseTemplatesOf(resources, &bases, &error)
-                             : ReadText(script, &text) && ReadDialogScript(text, &bases, &error);
-  if (!read) {
-    err << "lmvrpack: " << (script.empty() ? stubPath : script) << ": " << (error.empty() ? "cannot be read" : error) << "\n";
-    return 1;
-  }
-  if (makeTemplate) {
-    std::string pot = TranslationTemplate(bases);
-    if (!WriteFileAtomically(output, std::vector<uint8_t>(pot.begin(), pot.end()), &error)) {
-      err << "lmvrpack: " << error << "\n";
-      return 1;
-    }
-    return 0;
-  }
-  std::vector<std::string> inputs;
-  LanguagePack pack = ReadLanguages(languages, licences, bases, &inputs);
-  PrintProblems(err, pack.notes, "note: ");
-  PrintProblems(err, pack.refusals, "");
-  if (!pack.refusals.empty()) return 1;
-  out << "checked: nothing refused\n";
-  return 0;
+  return RunLanguages(a, out, err);
 }
 
 int Inspect(const std::vector<std::string>& arguments, bool list, std::ostream& out, std::ostream& err) {
   const char* help = list ? kListHelp : kVerifyHelp;
   if (arguments.size() != 1) return UsageError(err, "give exactly one file", help);
-  std::vector<uint8_t> payload;
-  bool fromImage = false;
-  std::string error;
-  if (!LoadPayload(arguments[0], &payload, &fromImage, &error)) {
-    err << "lmvrpack: " << error << "\n";
-    return 1;
-  }
-  PayloadReport report = CheckPayload(payload);
-  out << arguments[0] << (fromImage ? ": installer, resource 512/301" : ": payload") << "\n";
-  if (list) {
-    for (const EntryReport& entry : report.entries) {
-      out << std::setw(10) << entry.size << "  " << std::left << std::setw(kEntryNameMaxLength) << entry.name
-          << std::right << "  " << entry.relativePath << "\n";
+  return RunInspect(arguments[0], list, out, err);
+}
+
+int Winget(const std::vector<std::string>& arguments, std::ostream& out, std::ostream& err) {
+  WingetArguments a;
+  struct Option {
+    const char* name;
+    std::string* into;
+  };
+  const Option options[] = {{"--id", &a.id},
+                            {"--url", &a.url},
+                            {"--license", &a.license},
+                            {"--description", &a.description},
+                            {"--out", &a.outDir}};
+  for (size_t i = 0; i < arguments.size(); ++i) {
+    const std::string& argument = arguments[i];
+    const Option* option = nullptr;
+    for (const Option& o : options) option = argument == o.name ? &o : option;
+    if (option != nullptr) {
+      if (!Value(arguments, &i, option->into)) return UsageError(err, argument + " needs a value", kWingetHelp);
+    } else if (int status = Positional(argument, &a.installer, "installer", err, kWingetHelp)) {
+      return status;
     }
   }
-  PrintFigures(out, report);
-  if (fromImage) {
-    // The languages it carries beside English: message tables and dialog variants.
-    pe::Image image;
-    std::vector<pe::Resource> resources;
-    if (pe::LoadFile(arguments[0], &image, &error) && pe::ReadResources(image, &resources, &error)) {
-      std::string digest;
-      CheckDigest(resources, payload, &report, &digest);
-      out << "digest        " << digest << "\n";
-      ProductTexts texts;
-      ReadProductTexts(resources, &texts, &report.problems);
-      PrintTexts(out, texts);
-      CarriedLanguages languages = DescribeLanguages(resources);
-      for (size_t i = 0; i < languages.lines.size(); ++i) out << (i == 0 ? "languages     " : "              ") << languages.lines[i] << "\n";
-      report.problems.insert(report.problems.end(), languages.problems.begin(), languages.problems.end());
-    }
-  }
-  for (const std::string& problem : report.problems) err << "lmvrpack: " << arguments[0] << ": " << problem << "\n";
-  if (!report.problems.empty()) return 1;
-  out << "verified: all is well\n";
-  return 0;
+  if (a.installer.empty()) return UsageError(err, "no installer given", kWingetHelp);
+  if (a.id.empty()) return UsageError(err, "no package identifier given (--id)", kWingetHelp);
+  if (a.url.empty()) return UsageError(err, "no download address given (--url)", kWingetHelp);
+  return RunWinget(a, out, err);
 }
 
 }  // namespace
@@ -517,6 +306,7 @@ int RunCommandLine(const std::vector<std::string>& arguments, std::ostream& out,
                      : command == "verify" ? kVerifyHelp
                      : command == "check"  ? kCheckHelp
                      : command == "template" ? kTemplateHelp
+                     : command == "winget" ? kWingetHelp
                                            : nullptr;
   if (command == "--help" || command == "-h" || command == "help") {
     out << kUsage;
@@ -529,6 +319,7 @@ int RunCommandLine(const std::vector<std::string>& arguments, std::ostream& out,
   }
   if (command == "pack" || command == "build") return Pack(rest, command == "build", out, err);
   if (command == "check" || command == "template") return Languages(rest, command == "template", out, err);
+  if (command == "winget") return Winget(rest, out, err);
   return Inspect(rest, command == "list", out, err);
 }
 

@@ -1,4 +1,5 @@
-// lmvrpack's commands: build, pack, list, verify and their help.
+// lmvrpack's command line: the arguments of each command (build, pack, list, verify,
+// check, template, winget) read, checked and handed to it (commands.h), and the help.
 #pragma once
 #include <ostream>
 #include <string>
