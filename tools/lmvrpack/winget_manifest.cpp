@@ -2,6 +2,7 @@
 
 #include <cctype>
 
+#include "common/exit_status.h"
 #include "shell/registry_texts.h"
 
 namespace lmvrpack {
@@ -19,8 +20,8 @@ struct ReturnCode {
   const char* response;
 };
 const ReturnCode kReturnCodes[] = {
-    {1, "cancelledByUser"}, {32, "fileInUse"},          {87, "invalidParameter"},
-    {112, "diskFull"},      {1618, "installInProgress"},
+    {kExitLeft, "cancelledByUser"}, {kExitFileHeld, "fileInUse"}, {kExitBadSwitch, "invalidParameter"},
+    {kExitNoRoom, "diskFull"},      {kExitBusy, "installInProgress"},
 };
 
 // The characters winget's identifier and version patterns refuse:
