@@ -8,6 +8,7 @@
 #include "shell/progman_commands.h"
 #include "shell/progman_group.h"
 #include "shell/record_name.h"
+#include "shell/shortcut_group.h"
 #include "shell/registry_texts.h"
 #include "uninstall/extension_restore.h"
 #include "uninstall/record_path.h"
@@ -265,10 +266,13 @@ UninstallStatus UninstallProduct(UninstallMode mode, const char* programPath, co
   bool filesLeft = LeftOver[0] != '\0';
   RestoreExtensions();
   if (!filesLeft) {
+    // The group's folder, found by its record below the class key, goes without a
+    // shell; a shell that refuses or does not answer costs only its own group.
+    char groupFolder[kPathSize];
+    if (DeleteShortcutGroup(groupFolder) != 0) AddLeftOver(LeftOver, sizeof LeftOver, groupFolder);
+    DeleteProgramGroup();
     RemoveKeyTree(HKEY_CLASSES_ROOT, kClassesRootName, kProductClass);
     RemoveKeyTree(HKEY_LOCAL_MACHINE, kLocalMachineName, kUninstallKey);
-    // A shell that refuses or does not answer costs only the group.
-    DeleteProgramGroup();
   } else {
     // What a second run needs stays: the program, its entry, its group, the records
     // of what is left.

@@ -1,0 +1,149 @@
+#include "shell/shortcut_group.h"
+
+#include <windows.h>
+#include <shlobj.h>
+
+#include "common/bounded_text.h"
+#include "common/install_log.h"
+#include "common/installer_state.h"
+#include "shell/class_keys.h"
+#include "shell/progman_commands.h"
+
+namespace {
+
+// The Programs folders by their CSIDL numbers: the common one, then the user's own.
+const int kProgramsFolders[] = {0x17, 0x02};
+
+typedef BOOL(WINAPI* FolderPathFunction)(HWND, LPSTR, int, BOOL);
+typedef HRESULT(WINAPI* ComInitializeFunction)(LPVOID);
+typedef void(WINAPI* ComUninitializeFunction)();
+typedef HRESULT(WINAPI* CreateInstanceFunction)(REFCLSID, LPUNKNOWN, DWORD, REFIID, LPVOID*);
+typedef int(WINAPI* WidenFunction)(UINT, DWORD, LPCSTR, int, LPWSTR, int);
+
+// CLSID_ShellLink, IID_IShellLinkA and IID_IPersistFile, here rather than from a
+// library of GUIDs that the installer does not link.
+const GUID kShellLinkClass = {0x00021401, 0, 0, {0xC0, 0, 0, 0, 0, 0, 0, 0x46}};
+const GUID kShellLinkInterface = {0x000214EE, 0, 0, {0xC0, 0, 0, 0, 0, 0, 0, 0x46}};
+const GUID kPersistFileInterface = {0x0000010B, 0, 0, {0xC0, 0, 0, 0, 0, 0, 0, 0x46}};
+
+// A function of a DLL the installer does not import. Shell32 and ole32 are known to
+// Windows NT, which takes them from the system folder whatever the program's folder
+// holds; the start-up loads ole32 from there before anything else.
+FARPROC SystemFunction(const char* dll, const char* name) {
+  HMODULE module = LoadLibraryA(dll);
+  return module != nullptr ? GetProcAddress(module, name) : nullptr;
+}
+
+template <typename Function>
+Function Found(FARPROC found) {
+  return reinterpret_cast<Function>(reinterpret_cast<void*>(found));
+}
+
+// folder\Lumivora in the Programs folder `csidl`. 0, or -1 when the system has no
+// such folder (Windows 95 before the shell of Internet Explorer 4 has none at all).
+int ProgramsGroupFolder(int csidl, char* folder) {
+  FolderPathFunction folderPath = Found<FolderPathFunction>(SystemFunction("shell32.dll", "SHGetSpecialFolderPathA"));
+  if (folderPath == nullptr || !folderPath(nullptr, folder, csidl, FALSE)) return -1;
+  return JoinPath(folder, kPathSize, kGroupFolderName);
+}
+
+bool IsDirectory(const char* path) {
+  DWORD attributes = GetFileAttributesA(path);
+  return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
+}
+
+// The four shortcut files, saved one after the other through one link object of the
+// shell. 0 when all four were saved. MultiByteToWideChar is looked up too: the image
+// imports only what Windows 95, NT 3.51 and Win32s all have, and only the systems with
+// a Start menu come here.
+int SaveShortcuts(CreateInstanceFunction createInstance, const char* folder) {
+  WidenFunction widen = Found<WidenFunction>(SystemFunction("kernel32.dll", "MultiByteToWideChar"));
+  IShellLinkA* link = nullptr;
+  IPersistFile* file = nullptr;
+  if (widen == nullptr || FAILED(createInstance(kShellLinkClass, nullptr, CLSCTX_INPROC_SERVER, kShellLinkInterface,
+                            reinterpret_cast<void**>(&link)))) {
+    return -1;
+  }
+  int result = -1;
+  if (SUCCEEDED(link->QueryInterface(kPersistFileInterface, reinterpret_cast<void**>(&file)))) {
+    char directory[kPathSize];
+    CopyBoundedN(directory, sizeof directory, MainProgramPath, ProgramDirectoryLength(MainProgramPath));
+    link->SetWorkingDirectory(directory);
+    result = 0;
+    for (const GroupItem& item : kGroupItems) {
+      char path[kPathSize];
+      char target[kPathSize];
+      WCHAR widePath[kPathSize];
+      // A path that was cut would name another file: that item is left out.
+      if (ComposeShortcutPath(path, sizeof path, folder, item) != 0 ||
+          ComposeItemTarget(target, sizeof target, MainProgramPath, item) != 0 ||
+          widen(CP_ACP, 0, path, -1, widePath, kPathSize) == 0) {
+        result = -1;
+        continue;
+      }
+      link->SetPath(target);
+      link->SetArguments(item.arguments);
+      link->SetIconLocation(MainProgramPath, item.iconIndex);
+      if (FAILED(file->Save(widePath, TRUE))) result = -1;
+    }
+    file->Release();
+  }
+  link->Release();
+  return result;
+}
+
+}  // namespace
+
+int CreateShortcutGroup() {
+  // The user's own Programs folder serves where the common one cannot be had: on
+  // Windows 95 without user profiles there is no common one, and the user's is the
+  // machine's only Start menu; on Windows NT a user without the right to the common
+  // one sees the group at least in the own Start menu. SYSTEM always has that right,
+  // so its own folder, which nobody sees, is never chosen.
+  char folder[kPathSize];
+  bool made = false;
+  for (int csidl : kProgramsFolders) {
+    made = ProgramsGroupFolder(csidl, folder) == 0 && (CreateDirectoryA(folder, nullptr) || IsDirectory(folder));
+    if (made) break;
+  }
+  if (!made) {
+    LogEvent("group: no Programs folder");
+    return -1;
+  }
+  RecordGroupFolder(folder);
+
+  ComInitializeFunction initialize = Found<ComInitializeFunction>(SystemFunction("ole32.dll", "CoInitialize"));
+  ComUninitializeFunction uninitialize = Found<ComUninitializeFunction>(SystemFunction("ole32.dll", "CoUninitialize"));
+  CreateInstanceFunction createInstance =
+      Found<CreateInstanceFunction>(SystemFunction("ole32.dll", "CoCreateInstance"));
+  int result = -1;
+  if (initialize != nullptr && uninitialize != nullptr && createInstance != nullptr) {
+    // S_FALSE too: COM was already initialized on this thread, and is paired the same.
+    HRESULT initialized = initialize(nullptr);
+    result = SaveShortcuts(createInstance, folder);
+    if (SUCCEEDED(initialized)) uninitialize();
+  }
+  LogEvent("group: shortcut files in %s: %s", folder, LogOutcome(result == 0));
+  return result;
+}
+
+void RecordGroupFolder(const char* folder) { SetClassesValue(kGroupFolderKey, folder, TextLength(folder) + 1); }
+
+void RecordCommonGroupFolder() {
+  char folder[kPathSize];
+  if (ProgramsGroupFolder(kProgramsFolders[0], folder) == 0) RecordGroupFolder(folder);
+}
+
+int DeleteShortcutGroup(char* folder) {
+  if (QueryClassesValue(kGroupFolderKey, folder, kPathSize) != 0 || folder[0] == '\0') return 0;
+  int result = 0;
+  char path[kPathSize];
+  for (const GroupItem& item : kGroupItems) {
+    if (ComposeShortcutPath(path, sizeof path, folder, item) != 0) continue;
+    if (!DeleteFileA(path) && GetFileAttributesA(path) != INVALID_FILE_ATTRIBUTES) result = -1;
+  }
+  // Only an empty folder goes: one that holds a file of the user's stays, and so
+  // does that file.
+  RemoveDirectoryA(folder);
+  return result;
+}
