@@ -40,7 +40,7 @@ TEST(ProgmanCommands, CommonGroupsAndTheStartMenuByVersion) {
     bool startMenu;
   } cases[] = {
       {0x80000A03u, false, false},  // Win32s on Windows 3.1
-      {0x04210333u, false, false},  // Windows NT 3.51
+      {0x04213303u, false, false},  // Windows NT 3.51
       {0x05650004u, true, true},    // Windows NT 4
       {0x23F00206u, true, true},    // Windows 8 and later
       {0xC0000004u, false, true},   // Windows 95
