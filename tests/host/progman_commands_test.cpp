@@ -31,55 +31,23 @@ TEST(ProgmanCommands, FixedCommandsOpenTheGroupAndClearItsItems) {
   EXPECT_STREQ(kDeleteCommonGroupCommand, "[DeleteGroup(Lumivora,1)]");
 }
 
-// GetVersion values: the common group from Windows NT 4 on, a Start menu from
-// Windows 95 and NT 4 on, neither on Win32s and NT 3.51.
+// The common group from Windows NT 4 on, a Start menu from Windows 95 and NT 4 on.
 TEST(ProgmanCommands, CommonGroupsAndTheStartMenuByVersion) {
-  const struct {
-    uint32_t version;
-    bool common;
-    bool startMenu;
-  } cases[] = {
-      {0x80000A03u, false, false},  // Win32s on Windows 3.1
-      {0x04213303u, false, false},  // Windows NT 3.51
-      {0x05650004u, true, true},    // Windows NT 4
-      {0x23F00206u, true, true},    // Windows 8 and later
-      {0xC0000004u, false, true},   // Windows 95
-      {0xC0005F03u, false, true},   // Windows 95 as 3.95
-  };
-  for (const auto& c : cases) {
-    SCOPED_TRACE(c.version);
-    EXPECT_EQ(OffersCommonGroups(c.version), c.common);
-    EXPECT_EQ(HasStartMenu(c.version), c.startMenu);
+  // GetVersion of Win32s, NT 3.51, NT 4, Windows 8, and Windows 95 as 4.0 and as 3.95.
+  const uint32_t versions[] = {0x80000A03u, 0x04213303u, 0x05650004u, 0x23F00206u, 0xC0000004u, 0xC0005F03u};
+  const bool common[] = {false, false, true, true, false, false};
+  const bool startMenu[] = {false, false, true, true, true, true};
+  for (int i = 0; i < 6; ++i) {
+    SCOPED_TRACE(versions[i]);
+    EXPECT_EQ(OffersCommonGroups(versions[i]), common[i]);
+    EXPECT_EQ(HasStartMenu(versions[i]), startMenu[i]);
   }
 }
 
-// The shortcut files carry the items' names, and what each starts: the long path does,
-// since a shortcut file takes blanks.
-TEST(ProgmanCommands, ShortcutFilesOfTheFourItems) {
-  const char program[] = "C:\\Program Files\\Lumivora\\PROGRAM.EXE";
-  const char folder[] = "C:\\ProgramData\\Start Menu\\Programs\\Lumivora";
-  const struct {
-    const char* file;
-    const char* target;
-    const char* arguments;
-    int icon;
-  } expected[kGroupItemCount] = {
-      {"Lumivora.lnk", program, "", 0},
-      {"Uninstall Lumivora.lnk", program, ". -u", 1},
-      {"Lumivora Release Notes.lnk", "C:\\Program Files\\Lumivora\\readme.txt", "", 2},
-      {"Lumivora Order Form.lnk", "C:\\Program Files\\Lumivora\\order.txt", "", 2},
-  };
+// A shortcut file's path or target that does not fit is never used cut (the
+// Windows-side test reads back the whole items).
+TEST(ProgmanCommands, ShortcutPathsAndTargetsThatDoNotFitAreRefused) {
   char out[260];
-  for (int i = 0; i < kGroupItemCount; ++i) {
-    SCOPED_TRACE(expected[i].file);
-    ASSERT_EQ(ComposeShortcutPath(out, sizeof out, folder, kGroupItems[i]), 0);
-    EXPECT_EQ(std::string(out), std::string(folder) + "\\" + expected[i].file);
-    ASSERT_EQ(ComposeItemTarget(out, sizeof out, program, kGroupItems[i]), 0);
-    EXPECT_STREQ(out, expected[i].target);
-    EXPECT_STREQ(kGroupItems[i].arguments, expected[i].arguments);
-    EXPECT_EQ(kGroupItems[i].iconIndex, expected[i].icon);
-  }
-  // A path that does not fit is reported, never used cut.
   EXPECT_EQ(ComposeShortcutPath(out, sizeof out, std::string(250, 'F').c_str(), kGroupItems[0]), -1);
   EXPECT_EQ(ComposeItemTarget(out, sizeof out, (std::string(250, 'D') + "\\P.EXE").c_str(), kGroupItems[3]), -1);
   EXPECT_EQ(ComposeItemTarget(out, sizeof out, std::string(300, 'P').c_str(), kGroupItems[0]), -1);

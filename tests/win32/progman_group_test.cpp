@@ -50,14 +50,6 @@ std::vector<std::string> FirstOf(const std::vector<std::string>& all, size_t cou
   return std::vector<std::string>(all.begin(), all.begin() + count);
 }
 
-// The common group's first `tried` commands, the second refused, then the user's own.
-std::vector<std::string> UsersOwnAfter(size_t tried, const std::vector<std::string>& common,
-                                       const std::vector<std::string>& own, size_t ownSent) {
-  std::vector<std::string> commands = FirstOf(common, tried);
-  commands.insert(commands.end(), own.begin(), own.begin() + ownSent);
-  return commands;
-}
-
 // Waits a little for the server to see the client's disconnect.
 int DisconnectsSeen(const DdeTestServer& server) {
   for (int i = 0; i < 50 && server.disconnects() == 0; ++i) Sleep(20);
@@ -240,6 +232,11 @@ TEST_F(ProgmanGroupTest, SendsTheTenCommandsAndARefusedRequiredOneEndsTheGroup) 
   ASSERT_TRUE(server.running());
   const std::vector<std::string> common = ExpectedCommands(shortPath_);
   const std::vector<std::string> own = ExpectedCommands(shortPath_, false);
+  auto ownAfter = [&](size_t tried, size_t ownSent) {  // the common group refused, the user's own
+    std::vector<std::string> sent = FirstOf(common, tried);
+    sent.insert(sent.end(), own.begin(), own.begin() + ownSent);
+    return sent;
+  };
   const struct {
     bool windows95;
     std::vector<int> refused;
@@ -247,19 +244,15 @@ TEST_F(ProgmanGroupTest, SendsTheTenCommandsAndARefusedRequiredOneEndsTheGroup) 
     std::vector<std::string> sent;
     bool commonGroup;  // the shell took the common group
   } cases[] = {
-      {false, {}, 0, common, true},
-      {false, {1}, 0, UsersOwnAfter(1, common, own, 10), false},
-      {false, {2}, 0, UsersOwnAfter(2, common, own, 10), false},
-      {false, {2, 4}, -1, UsersOwnAfter(2, common, own, 2), false},
-      {false, {7}, -1, FirstOf(common, 7), true},
-      {false, {8}, -1, FirstOf(common, 8), true},
-      {false, {9}, -1, FirstOf(common, 9), true},
-      {false, {10}, -1, FirstOf(common, 10), true},
-      {false, {3, 4, 5, 6}, 0, common, true},
-      {true, {}, 0, own, false},
-      {true, {2}, -1, FirstOf(own, 2), false},
-      {true, {1, 3, 4, 5, 6}, 0, own, false},
+      {false, {}, 0, common, true},          {false, {1}, 0, ownAfter(1, 10), false},
+      {false, {2}, 0, ownAfter(2, 10), false}, {false, {2, 4}, -1, ownAfter(2, 2), false},
+      {false, {7}, -1, FirstOf(common, 7), true}, {false, {8}, -1, FirstOf(common, 8), true},
+      {false, {9}, -1, FirstOf(common, 9), true}, {false, {10}, -1, FirstOf(common, 10), true},
+      {false, {3, 4, 5, 6}, 0, common, true},  {true, {}, 0, own, false},
+      {true, {2}, -1, FirstOf(own, 2), false}, {true, {1, 3, 4, 5, 6}, 0, own, false},
   };
+  const std::vector<std::string> deletes = {std::string("[DeleteGroup(Lumivora,1)]") + '\0',
+                                            std::string("[DeleteGroup(Lumivora)]") + '\0'};
   for (const auto& c : cases) {
     SCOPED_TRACE(std::string(c.windows95 ? "Windows 95, " : "") + "refused: " + ::testing::PrintToString(c.refused));
     std::optional<ImportPatch> version;
@@ -273,20 +266,14 @@ TEST_F(ProgmanGroupTest, SendsTheTenCommandsAndARefusedRequiredOneEndsTheGroup) 
     EXPECT_EQ(ProgmanService, nullptr);
     // Where the shell took the common group, the uninstall finds its folder without one.
     std::string recorded = ClassesDefault(kGroupFolderKey);
-    EXPECT_EQ(recorded != "<missing>", c.commonGroup) << recorded;
-    if (c.commonGroup) {
-      EXPECT_TRUE(SameText(recorded, CommonGroupFolder())) << recorded;
-    }
+    EXPECT_TRUE(c.commonGroup ? SameText(recorded, CommonGroupFolder()) : recorded == "<missing>") << recorded;
     DeleteProductKeys();
 
-    // The uninstall: the common group, or when it is refused, the user's own.
+    // The uninstall: the common group (refused here), and the user's own.
     server.Reset();
     if (!c.windows95) server.Refuse(1);
     EXPECT_EQ(DeleteProgramGroup(), 0);
-    std::vector<std::string> deletes = {"[DeleteGroup(Lumivora,1)]", "[DeleteGroup(Lumivora)]"};
-    if (c.windows95) deletes.erase(deletes.begin());
-    for (std::string& command : deletes) command.push_back('\0');
-    EXPECT_EQ(server.commands(), deletes);
+    EXPECT_EQ(server.commands(), std::vector<std::string>(deletes.begin() + c.windows95, deletes.end()));
   }
 }
 
@@ -385,19 +372,13 @@ TEST_F(ProgmanGroupTest, WithoutAShellTheGroupIsMadeAsShortcutFilesAndTheUninsta
   const std::string d = directory_ + "\\";
   ASSERT_TRUE(WriteFileBytes(d + "readme.txt", "notes"));
   ASSERT_TRUE(WriteFileBytes(d + "order.txt", "order"));
-  const struct {
-    const char* file;
-    std::string target;
-    const char* arguments;
-    int icon;
-  } items[] = {
+  struct Item { const char* file; std::string target; const char* arguments; int icon; };
+  const Item items[] = {
       {"Lumivora Order Form.lnk", d + "order.txt", "", 2},
       {"Lumivora Release Notes.lnk", d + "readme.txt", "", 2},
       {"Lumivora.lnk", program_, "", 0},
       {"Uninstall Lumivora.lnk", program_, ". -u", 1},
   };
-  std::vector<std::string> files;
-  for (const auto& item : items) files.push_back(item.file);
 
   CoInitialize(nullptr);
   for (bool commonInTheWay : {false, true}) {
@@ -408,7 +389,7 @@ TEST_F(ProgmanGroupTest, WithoutAShellTheGroupIsMadeAsShortcutFilesAndTheUninsta
     }
     const std::string folder = commonInTheWay ? own : common;
     EXPECT_EQ(CreateProgramGroup(), 0);
-    EXPECT_EQ(FilesIn(folder), files);
+    EXPECT_EQ(FilesIn(folder).size(), 4u);  // and each loads as below
     for (const auto& item : items) {
       Shortcut link = ReadShortcut(folder + "\\" + item.file);
       EXPECT_TRUE(link.loaded) << item.file;
@@ -419,18 +400,16 @@ TEST_F(ProgmanGroupTest, WithoutAShellTheGroupIsMadeAsShortcutFilesAndTheUninsta
     }
     EXPECT_TRUE(SameText(ClassesDefault(kGroupFolderKey), folder)) << ClassesDefault(kGroupFolderKey);
 
-    // A shortcut file that cannot be deleted names the folder as left over.
+    // A shortcut file that cannot be deleted names the folder as left over; a file of
+    // the user's stays, and keeps the folder.
     std::string held = folder + "\\Lumivora.lnk";
     SetFileAttributesA(held.c_str(), FILE_ATTRIBUTE_READONLY);
+    ASSERT_TRUE(WriteFileBytes(folder + "\\notes.txt", "mine"));
     char left[MAX_PATH] = {};
     EXPECT_EQ(DeleteShortcutGroup(left), -1);
     EXPECT_TRUE(SameText(left, folder)) << left;
-    EXPECT_EQ(FilesIn(folder), std::vector<std::string>{"Lumivora.lnk"});
+    EXPECT_EQ(FilesIn(folder), (std::vector<std::string>{"Lumivora.lnk", "notes.txt"}));
     SetFileAttributesA(held.c_str(), FILE_ATTRIBUTE_NORMAL);
-    // A file of the user's keeps the folder, and stays.
-    ASSERT_TRUE(WriteFileBytes(folder + "\\notes.txt", "mine"));
-    EXPECT_EQ(DeleteShortcutGroup(left), 0);
-    EXPECT_EQ(FilesIn(folder), std::vector<std::string>{"notes.txt"});
     DeleteFileA((folder + "\\notes.txt").c_str());
     EXPECT_EQ(DeleteShortcutGroup(left), 0);
     EXPECT_FALSE(DirectoryExists(folder));
