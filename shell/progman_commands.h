@@ -43,7 +43,7 @@ extern const char kOrderFormLabel[];
 
 // The group's folder in a Start menu's Programs folder; and the key below
 // HKEY_CLASSES_ROOT whose value names the folder where the installer made the group
-// itself, or where the common group is, so that the uninstall finds it without a shell.
+// itself, so that the uninstall finds it without a shell.
 extern const char kGroupFolderName[];
 extern const char kGroupFolderKey[];
 

@@ -68,7 +68,6 @@ int SendGroupCommands(char* command, HCONV conversation) {
   if (OffersCommonGroups(GetVersion())) {
     if (SendCommand(kCreateCommonGroupCommand, conversation) == 0 &&
         SendCommand(kShowCommonGroupCommand, conversation) == 0) {
-      RecordCommonGroupFolder();
       return SendItemCommands(command, conversation);
     }
     LogEvent("progman: the user's own group");

@@ -52,23 +52,28 @@ bool IsDirectory(const char* path) {
   return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
 }
 
+// Names the folder for the uninstall, which finds the common group's by itself but not
+// one in the user's own Programs folder.
+void RecordGroupFolder(const char* folder) { SetClassesValue(kGroupFolderKey, folder, TextLength(folder) + 1); }
+
 // The four shortcut files, saved one after the other through one link object of the
 // shell. 0 when all four were saved. MultiByteToWideChar is looked up too: the image
 // imports only what Windows 95, NT 3.51 and Win32s all have, and only the systems with
 // a Start menu come here.
-int SaveShortcuts(CreateInstanceFunction createInstance, const char* folder) {
+int SaveShortcuts(const char* folder) {
   WidenFunction widen = Found<WidenFunction>(SystemFunction("kernel32.dll", "MultiByteToWideChar"));
+  ComInitializeFunction initialize = Found<ComInitializeFunction>(SystemFunction("ole32.dll", "CoInitialize"));
+  CreateInstanceFunction createInstance =
+      Found<CreateInstanceFunction>(SystemFunction("ole32.dll", "CoCreateInstance"));
+  if (widen == nullptr || initialize == nullptr || createInstance == nullptr) return -1;
+  // COM stays initialized on the installer's only thread until the process ends.
+  initialize(nullptr);
   IShellLinkA* link = nullptr;
   IPersistFile* file = nullptr;
-  if (widen == nullptr || FAILED(createInstance(kShellLinkClass, nullptr, CLSCTX_INPROC_SERVER, kShellLinkInterface,
-                            reinterpret_cast<void**>(&link)))) {
-    return -1;
-  }
   int result = -1;
-  if (SUCCEEDED(link->QueryInterface(kPersistFileInterface, reinterpret_cast<void**>(&file)))) {
-    char directory[kPathSize];
-    CopyBoundedN(directory, sizeof directory, MainProgramPath, ProgramDirectoryLength(MainProgramPath));
-    link->SetWorkingDirectory(directory);
+  if (SUCCEEDED(createInstance(kShellLinkClass, nullptr, CLSCTX_INPROC_SERVER, kShellLinkInterface,
+                               reinterpret_cast<void**>(&link))) &&
+      SUCCEEDED(link->QueryInterface(kPersistFileInterface, reinterpret_cast<void**>(&file)))) {
     result = 0;
     for (const GroupItem& item : kGroupItems) {
       char path[kPathSize];
@@ -88,7 +93,20 @@ int SaveShortcuts(CreateInstanceFunction createInstance, const char* folder) {
     }
     file->Release();
   }
-  link->Release();
+  if (link != nullptr) link->Release();
+  return result;
+}
+
+// The four shortcut files in `folder`, and the folder when nothing else is left in it
+// (a file of the user's stays, and keeps it). 0 when no shortcut file is left.
+int DeleteShortcutsIn(const char* folder) {
+  int result = 0;
+  char path[kPathSize];
+  for (const GroupItem& item : kGroupItems) {
+    if (ComposeShortcutPath(path, sizeof path, folder, item) != 0) continue;
+    if (!DeleteFileA(path) && GetFileAttributesA(path) != INVALID_FILE_ATTRIBUTES) result = -1;
+  }
+  RemoveDirectoryA(folder);
   return result;
 }
 
@@ -101,49 +119,31 @@ int CreateShortcutGroup() {
   // one sees the group at least in the own Start menu. SYSTEM always has that right,
   // so its own folder, which nobody sees, is never chosen.
   char folder[kPathSize];
-  bool made = false;
-  for (int csidl : kProgramsFolders) {
-    made = ProgramsGroupFolder(csidl, folder) == 0 && (CreateDirectoryA(folder, nullptr) || IsDirectory(folder));
-    if (made) break;
-  }
-  if (!made) {
-    LogEvent("group: no Programs folder");
-    return -1;
-  }
-  RecordGroupFolder(folder);
-
-  ComInitializeFunction initialize = Found<ComInitializeFunction>(SystemFunction("ole32.dll", "CoInitialize"));
-  ComUninitializeFunction uninitialize = Found<ComUninitializeFunction>(SystemFunction("ole32.dll", "CoUninitialize"));
-  CreateInstanceFunction createInstance =
-      Found<CreateInstanceFunction>(SystemFunction("ole32.dll", "CoCreateInstance"));
   int result = -1;
-  if (initialize != nullptr && uninitialize != nullptr && createInstance != nullptr) {
-    // S_FALSE too: COM was already initialized on this thread, and is paired the same.
-    HRESULT initialized = initialize(nullptr);
-    result = SaveShortcuts(createInstance, folder);
-    if (SUCCEEDED(initialized)) uninitialize();
+  for (int csidl : kProgramsFolders) {
+    if (ProgramsGroupFolder(csidl, folder) == 0 && (CreateDirectoryA(folder, nullptr) || IsDirectory(folder))) {
+      RecordGroupFolder(folder);
+      result = SaveShortcuts(folder);
+      break;
+    }
+    folder[0] = '\0';  // none: the log names an empty folder
   }
-  LogEvent("group: shortcut files in %s: %s", folder, LogOutcome(result == 0));
+  LogEvent("group: shortcut files in \"%s\": %s", folder, LogOutcome(result == 0));
   return result;
 }
 
-void RecordGroupFolder(const char* folder) { SetClassesValue(kGroupFolderKey, folder, TextLength(folder) + 1); }
-
-void RecordCommonGroupFolder() {
-  char folder[kPathSize];
-  if (ProgramsGroupFolder(kProgramsFolders[0], folder) == 0) RecordGroupFolder(folder);
-}
-
 int DeleteShortcutGroup(char* folder) {
-  if (QueryClassesValue(kGroupFolderKey, folder, kPathSize) != 0 || folder[0] == '\0') return 0;
+  // The recorded folder, then the common group's, which the shell of Windows NT made
+  // where it took the common group: without a shell, nobody else removes it.
+  char place[kPathSize];
   int result = 0;
-  char path[kPathSize];
-  for (const GroupItem& item : kGroupItems) {
-    if (ComposeShortcutPath(path, sizeof path, folder, item) != 0) continue;
-    if (!DeleteFileA(path) && GetFileAttributesA(path) != INVALID_FILE_ATTRIBUTES) result = -1;
+  for (int pass = 0; pass < 2; ++pass) {
+    bool there = pass == 0 ? QueryClassesValue(kGroupFolderKey, place, kPathSize) == 0 && place[0] != '\0'
+                           : ProgramsGroupFolder(kProgramsFolders[0], place) == 0;
+    if (there && DeleteShortcutsIn(place) != 0) {
+      CopyBounded(folder, kPathSize, place);
+      result = -1;
+    }
   }
-  // Only an empty folder goes: one that holds a file of the user's stays, and so
-  // does that file.
-  RemoveDirectoryA(folder);
   return result;
 }

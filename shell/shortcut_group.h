@@ -10,14 +10,8 @@
 // neither.
 int CreateShortcutGroup();
 
-// Records `folder` below kGroupFolderKey.
-void RecordGroupFolder(const char* folder);
-
-// Records the group's folder in the common Programs folder, where the shell of Windows
-// NT keeps the common group that it made: an uninstall without a shell removes it too.
-void RecordCommonGroupFolder();
-
-// Deletes the shortcut files of the four items in the recorded folder, and the folder
-// when nothing else is left in it. 0 when none is left (or none was recorded); -1, with
-// the folder in `folder` (kPathSize bytes), when a shortcut file stays.
+// Deletes the shortcut files of the four items in the recorded folder and in the
+// common Programs folder's kGroupFolderName, where the shell of Windows NT keeps the
+// common group, and each folder when nothing else is left in it. 0 when none is left;
+// -1, with the folder in `folder` (kPathSize bytes), when a shortcut file stays.
 int DeleteShortcutGroup(char* folder);
