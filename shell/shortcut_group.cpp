@@ -16,7 +16,6 @@ const int kProgramsFolders[] = {0x17, 0x02};
 
 typedef BOOL(WINAPI* FolderPathFunction)(HWND, LPSTR, int, BOOL);
 typedef HRESULT(WINAPI* ComInitializeFunction)(LPVOID);
-typedef void(WINAPI* ComUninitializeFunction)();
 typedef HRESULT(WINAPI* CreateInstanceFunction)(REFCLSID, LPUNKNOWN, DWORD, REFIID, LPVOID*);
 typedef int(WINAPI* WidenFunction)(UINT, DWORD, LPCSTR, int, LPWSTR, int);
 
@@ -39,8 +38,9 @@ Function Found(FARPROC found) {
   return reinterpret_cast<Function>(reinterpret_cast<void*>(found));
 }
 
-// folder\Lumivora in the Programs folder `csidl`. 0, or -1 when the system has no
-// such folder (Windows 95 before the shell of Internet Explorer 4 has none at all).
+// folder\Lumivora in the Programs folder `csidl`. 0, or -1 when the system has no such
+// folder, or no SHGetSpecialFolderPathA to find it (Windows 95 and NT 4 have it from
+// the shell of Internet Explorer 4 on).
 int ProgramsGroupFolder(int csidl, char* folder) {
   FolderPathFunction folderPath = Found<FolderPathFunction>(SystemFunction("shell32.dll", "SHGetSpecialFolderPathA"));
   if (folderPath == nullptr || !folderPath(nullptr, folder, csidl, FALSE)) return -1;

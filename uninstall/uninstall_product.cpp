@@ -8,8 +8,8 @@
 #include "shell/progman_commands.h"
 #include "shell/progman_group.h"
 #include "shell/record_name.h"
-#include "shell/shortcut_group.h"
 #include "shell/registry_texts.h"
+#include "shell/shortcut_group.h"
 #include "uninstall/extension_restore.h"
 #include "uninstall/record_path.h"
 #include "uninstall/self_removal.h"
@@ -266,8 +266,9 @@ UninstallStatus UninstallProduct(UninstallMode mode, const char* programPath, co
   bool filesLeft = LeftOver[0] != '\0';
   RestoreExtensions();
   if (!filesLeft) {
-    // The group's folder, found by its record below the class key, goes without a
-    // shell; a shell that refuses or does not answer costs only its own group.
+    // The group's shortcut files go without a shell, before the class key that holds
+    // the record of their folder; a shell that refuses or does not answer costs only
+    // its own group.
     char groupFolder[kPathSize];
     if (DeleteShortcutGroup(groupFolder) != 0) AddLeftOver(LeftOver, sizeof LeftOver, groupFolder);
     DeleteProgramGroup();
