@@ -1,6 +1,7 @@
 #include "shell/progman_commands.h"
 
 #include "common/bounded_text.h"
+#include "exports/exported_helpers.h"
 
 const char kProgmanService[] = "progman";
 
@@ -15,6 +16,36 @@ const char* const kDeleteItemCommands[kDeleteItemCommandCount] = {
 };
 
 const char kDeleteGroupCommand[] = "[DeleteGroup(Lumivora)]";
+
+const char kCreateCommonGroupCommand[] = "[CreateGroup(Lumivora,1)]";
+const char kShowCommonGroupCommand[] = "[ShowGroup(Lumivora,1,1)]";
+const char kDeleteCommonGroupCommand[] = "[DeleteGroup(Lumivora,1)]";
+
+// The major version is the low byte of a GetVersion value.
+bool OffersCommonGroups(uint32_t version) { return WindowsFamilyFromVersion(version) == 2 && (version & 0xFFu) >= 4; }
+
+bool HasStartMenu(uint32_t version) { return WindowsFamilyFromVersion(version) == 1 || OffersCommonGroups(version); }
+
+const char kGroupFolderName[] = "Lumivora";
+const char kGroupFolderKey[] = "Lumivora\\group";
+
+// The names, command lines and icons of the Program Manager items.
+const GroupItem kGroupItems[kGroupItemCount] = {
+    {"Lumivora", nullptr, "", 0},
+    {"Uninstall Lumivora", nullptr, ". -u", 1},
+    {"Lumivora Release Notes", kReleaseNotesFile, "", 2},
+    {"Lumivora Order Form", kOrderFormFile, "", 2},
+};
+
+int ComposeShortcutPath(char* out, size_t size, const char* folder, const GroupItem& item) {
+  return FormatBounded(out, size, "%s\\%s.lnk", folder, item.name);
+}
+
+int ComposeItemTarget(char* out, size_t size, const char* programPath, const GroupItem& item) {
+  if (item.document == nullptr) return CopyBounded(out, size, programPath);
+  int cut = CopyBoundedN(out, size, programPath, ProgramDirectoryLength(programPath));
+  return cut == 0 ? AppendBounded(out, size, item.document) : cut;
+}
 
 const char kAddItemPrefix[] = "[AddItem(";
 const char kReleaseNotesFile[] = "readme.txt";

@@ -5,6 +5,7 @@
 #include "common/install_log.h"
 #include "common/installer_state.h"
 #include "shell/progman_commands.h"
+#include "shell/shortcut_group.h"
 
 // Program Manager cannot take a path with blanks, so every path it is given is the
 // short form of the program's path; the long form serves when there is no short
@@ -39,11 +40,9 @@ int SendComposed(int composed, const char* command, HCONV conversation) {
   return composed == 0 ? SendCommand(command, conversation) : -1;
 }
 
-// The ten commands of the group. The group may already exist and the items may not, so
-// CreateGroup and DeleteItem answers never stop it; every other command is required.
-int SendGroupCommands(char* command, HCONV conversation) {
-  SendCommand(kCreateGroupCommand, conversation);
-  if (SendCommand(kShowGroupCommand, conversation) != 0) return -1;
+// The eight commands that fill the group the shell last opened. DeleteItem answers
+// never stop them, since the items may not be there; every AddItem is required.
+int SendItemCommands(char* command, HCONV conversation) {
   for (const char* deleteItem : kDeleteItemCommands) SendCommand(deleteItem, conversation, "not there");
   HaltPlace("progman");
 
@@ -59,6 +58,23 @@ int SendGroupCommands(char* command, HCONV conversation) {
     return -1;
   }
   return AddDocumentItem(command, kAddItemPrefix, kOrderFormFile, kOrderFormLabel, conversation);
+}
+
+// On Windows NT 4 and later the group is the common one, which every user of the
+// machine sees; where the shell refuses it (a user without the right to it, a shell
+// that knows no common groups), the user's own. The group may already exist, so a
+// CreateGroup answer never stops the user's; its ShowGroup is required.
+int SendGroupCommands(char* command, HCONV conversation) {
+  if (OffersCommonGroups(GetVersion())) {
+    if (SendCommand(kCreateCommonGroupCommand, conversation) == 0 &&
+        SendCommand(kShowCommonGroupCommand, conversation) == 0) {
+      return SendItemCommands(command, conversation);
+    }
+    LogEvent("progman: the user's own group");
+  }
+  SendCommand(kCreateGroupCommand, conversation);
+  if (SendCommand(kShowGroupCommand, conversation) != 0) return -1;
+  return SendItemCommands(command, conversation);
 }
 
 void ReleaseServiceAndInstance() {
@@ -95,7 +111,9 @@ HCONV ConnectToProgman() {
 
 int CreateProgramGroup() {
   HCONV conversation = ConnectToProgman();
-  if (conversation == nullptr) return -1;
+  // Without a shell (SYSTEM, a service, a session without Explorer) the installer makes
+  // the group itself where the system has a Start menu.
+  if (conversation == nullptr) return HasStartMenu(GetVersion()) ? CreateShortcutGroup() : -1;
   char command[kProgmanCommandSize];
   int result = SendGroupCommands(command, conversation);
   DdeDisconnect(conversation);
@@ -106,7 +124,10 @@ int CreateProgramGroup() {
 int DeleteProgramGroup() {
   HCONV conversation = ConnectToProgman();
   if (conversation == nullptr) return -1;
-  int result = SendCommand(kDeleteGroupCommand, conversation);
+  // The installation made the common group, or the user's own where the shell refused
+  // the common one.
+  int result = OffersCommonGroups(GetVersion()) ? SendCommand(kDeleteCommonGroupCommand, conversation) : -1;
+  if (SendCommand(kDeleteGroupCommand, conversation) == 0) result = 0;
   DdeDisconnect(conversation);
   ReleaseServiceAndInstance();
   return result;

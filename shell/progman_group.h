@@ -15,15 +15,19 @@ extern HSZ ProgmanService;
 extern const char* ProgmanServiceName;
 
 // Gives the product its group with four items: the program, its uninstall command,
-// the release notes and the order form, every path in its short form. 0 when the
-// group was shown and all four items were accepted; -1 when no server answered or a
-// required command was refused (the commands after it are then not sent). Shows no
-// message; everything obtained is released before it returns.
+// the release notes and the order form, every path in its short form; on Windows NT 4
+// and later the common group where the shell takes it. 0 when the group was shown and
+// all four items were accepted; -1 when a required command was refused (the commands
+// after it are then not sent). Where no server answers and the system has a Start
+// menu, the group is made as shortcut files instead (CreateShortcutGroup), and that
+// result is returned. Shows no message; everything obtained is released before it
+// returns.
 int CreateProgramGroup();
 
 // Removes the product's group, items and all, through the same conversation:
-// "[DeleteGroup(Lumivora)]". 0 when the server accepted it; -1 when no server answered
-// or it refused (there was no such group, say). Shows no message.
+// "[DeleteGroup(Lumivora,1)]" on Windows NT 4 and later, then "[DeleteGroup(Lumivora)]".
+// 0 when the server accepted one; -1 when no server answered or it refused both
+// (there was no such group, say). Shows no message.
 int DeleteProgramGroup();
 
 // The short (8.3) form of MainProgramPath into `out` (kPathSize bytes), or the long

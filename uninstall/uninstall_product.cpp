@@ -10,6 +10,7 @@
 #include "shell/progman_group.h"
 #include "shell/record_name.h"
 #include "shell/registry_texts.h"
+#include "shell/shortcut_group.h"
 #include "uninstall/extension_restore.h"
 #include "uninstall/record_path.h"
 #include "uninstall/self_removal.h"
@@ -262,10 +263,14 @@ UninstallStatus UninstallProduct(UninstallMode mode, const char* programPath, co
   bool filesLeft = LeftOver[0] != '\0';
   RestoreExtensions();
   if (!filesLeft) {
+    // The group's shortcut files go without a shell, before the class key that holds
+    // the record of their folder; a shell that refuses or does not answer costs only
+    // its own group.
+    char groupFolder[kPathSize];
+    if (DeleteShortcutGroup(groupFolder) != 0) AddLeftOver(LeftOver, sizeof LeftOver, groupFolder);
+    DeleteProgramGroup();
     RemoveKeyTree(HKEY_CLASSES_ROOT, kClassesRootName, kProductClass);
     RemoveKeyTree(HKEY_LOCAL_MACHINE, kLocalMachineName, kUninstallKey);
-    // A shell that refuses or does not answer costs only the group.
-    DeleteProgramGroup();
   } else {
     // What a second run needs stays: the program, its entry, its group, the records
     // of what is left.

@@ -15,7 +15,8 @@ enum UninstallStatus {
 // belongs to: the files recorded below HKEY_CLASSES_ROOT\Lumivora\installed, taken
 // below the program's own directory, and the directories left empty, deepest first;
 // the extensions that still name the product, given back their saved classes; the
-// product's class key and its uninstall entry; the Program Manager group; the
+// product's class key and its uninstall entry; the Program Manager group, and its
+// shortcut files with or without a shell (DeleteShortcutGroup); the
 // `runtimeFileCount` files named in `runtimeFiles` (relative to the program's
 // directory) that the program writes itself; and finally the program and its
 // directory: on Windows NT and 95 a copy of the program in the temporary folder removes

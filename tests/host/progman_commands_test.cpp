@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdint>
 #include <cstring>
 #include <string>
 
@@ -25,6 +26,31 @@ TEST(ProgmanCommands, FixedCommandsOpenTheGroupAndClearItsItems) {
   EXPECT_STREQ(kDeleteItemCommands[1], "[DeleteItem(\"Uninstall Lumivora\")]");
   EXPECT_STREQ(kDeleteItemCommands[2], "[DeleteItem(\"Lumivora Release Notes\")]");
   EXPECT_STREQ(kDeleteItemCommands[3], "[DeleteItem(\"Lumivora Order Form\")]");
+  EXPECT_STREQ(kCreateCommonGroupCommand, "[CreateGroup(Lumivora,1)]");
+  EXPECT_STREQ(kShowCommonGroupCommand, "[ShowGroup(Lumivora,1,1)]");
+  EXPECT_STREQ(kDeleteCommonGroupCommand, "[DeleteGroup(Lumivora,1)]");
+}
+
+// The common group from Windows NT 4 on, a Start menu from Windows 95 and NT 4 on.
+TEST(ProgmanCommands, CommonGroupsAndTheStartMenuByVersion) {
+  // GetVersion of Win32s, NT 3.51, NT 4, Windows 8, and Windows 95 as 4.0 and as 3.95.
+  const uint32_t versions[] = {0x80000A03u, 0x04213303u, 0x05650004u, 0x23F00206u, 0xC0000004u, 0xC0005F03u};
+  const bool common[] = {false, false, true, true, false, false};
+  const bool startMenu[] = {false, false, true, true, true, true};
+  for (int i = 0; i < 6; ++i) {
+    SCOPED_TRACE(versions[i]);
+    EXPECT_EQ(OffersCommonGroups(versions[i]), common[i]);
+    EXPECT_EQ(HasStartMenu(versions[i]), startMenu[i]);
+  }
+}
+
+// A shortcut file's path or target that does not fit is never used cut (the
+// Windows-side test reads back the whole items).
+TEST(ProgmanCommands, ShortcutPathsAndTargetsThatDoNotFitAreRefused) {
+  char out[260];
+  EXPECT_EQ(ComposeShortcutPath(out, sizeof out, std::string(250, 'F').c_str(), kGroupItems[0]), -1);
+  EXPECT_EQ(ComposeItemTarget(out, sizeof out, (std::string(250, 'D') + "\\P.EXE").c_str(), kGroupItems[3]), -1);
+  EXPECT_EQ(ComposeItemTarget(out, sizeof out, std::string(300, 'P').c_str(), kGroupItems[0]), -1);
 }
 
 TEST(ProgmanCommands, ItemsOfTheDefaultInstallationUseTheShortPath) {

@@ -13,6 +13,7 @@
 #include "common/installer_state.h"
 #include "dde_test_server.h"
 #include "shell/progman_commands.h"
+#include "shell/shortcut_group.h"
 #include "test_support.h"
 
 using namespace testing_support;
@@ -25,12 +26,13 @@ std::string ShortPathOf(const std::string& path) {
   return length > 0 && length < sizeof out ? std::string(out) : std::string();
 }
 
-// The ten commands for the program path S, each as it is sent: with its NUL.
-std::vector<std::string> ExpectedCommands(const std::string& s) {
+// The ten commands for the program path S, each as it is sent: with its NUL. The
+// group opened by its first two is the user's own, or with `common` the machine's.
+std::vector<std::string> ExpectedCommands(const std::string& s, bool common = true) {
   std::string d = s.substr(0, s.find_last_of("\\:") + 1);
   std::vector<std::string> commands = {
-      "[CreateGroup(Lumivora)]",
-      "[ShowGroup(Lumivora,1)]",
+      common ? "[CreateGroup(Lumivora,1)]" : "[CreateGroup(Lumivora)]",
+      common ? "[ShowGroup(Lumivora,1,1)]" : "[ShowGroup(Lumivora,1)]",
       "[DeleteItem(\"Lumivora\")]",
       "[DeleteItem(\"Uninstall Lumivora\")]",
       "[DeleteItem(\"Lumivora Release Notes\")]",
@@ -54,6 +56,14 @@ int DisconnectsSeen(const DdeTestServer& server) {
   return server.disconnects();
 }
 
+std::string ProgramsGroupFolder(int csidl = CSIDL_PROGRAMS) {
+  char programs[MAX_PATH];
+  if (FAILED(SHGetFolderPathA(nullptr, csidl, nullptr, 0, programs))) return std::string();
+  return std::string(programs) + "\\Lumivora";
+}
+
+std::string CommonGroupFolder() { return ProgramsGroupFolder(CSIDL_COMMON_PROGRAMS); }
+
 // The installed program, in a directory with a blank in its name, so that its short
 // form differs from its long one.
 class ProgmanGroupTest : public ::testing::Test {
@@ -73,7 +83,11 @@ class ProgmanGroupTest : public ::testing::Test {
     service_ = "lmvrtest" + std::to_string(GetCurrentProcessId());
     ProgmanServiceName = service_.c_str();
   }
-  void TearDown() override { ProgmanServiceName = kProgmanService; }
+  void TearDown() override {
+    ProgmanServiceName = kProgmanService;
+    DeleteProductKeys();
+    RemoveTree(CommonGroupFolder());
+  }
 
   static void SetProgram(const std::string& path) {
     CopyBounded(MainProgramPath, sizeof MainProgramPath, path.c_str());
@@ -110,6 +124,7 @@ HDDEDATA WINAPI CountingTransaction(LPBYTE data, DWORD size, HCONV conversation,
   return reinterpret_cast<decltype(&DdeClientTransaction)>(originals[3])(data, size, conversation, item, format, type,
                                                                          timeout, result);
 }
+DWORD WINAPI Windows95Version() { return 0xC0000004; }
 UINT WINAPI FailingInitialize(LPDWORD, PFNCALLBACK, DWORD, DWORD) { return DMLERR_SYS_ERROR; }
 HSZ WINAPI FailingCreateStringHandle(DWORD, LPCSTR, int) { return nullptr; }
 DWORD WINAPI TooLongShortPath(LPCSTR, LPSTR, DWORD) { return 300; }
@@ -153,12 +168,6 @@ void CloseGroupWindows() {
     if (WaitForSingleObject(process, 10000) != WAIT_OBJECT_0) TerminateProcess(process, 1);
     CloseHandle(process);
   }
-}
-
-std::string ProgramsGroupFolder() {
-  char programs[MAX_PATH];
-  if (FAILED(SHGetFolderPathA(nullptr, CSIDL_PROGRAMS, nullptr, 0, programs))) return std::string();
-  return std::string(programs) + "\\Lumivora";
 }
 
 std::vector<std::string> FilesIn(const std::string& folder) {
@@ -214,28 +223,51 @@ bool SameText(const std::string& a, const std::string& b) { return lstrcmpiA(a.c
 
 }  // namespace
 
-// The ten commands in order, with the short path only; a refused required command
-// ends the group there, a refused clean-up command does not.
+// The ten commands in order, with the short path only: the common group, or the
+// user's own where the shell refuses it or the system keeps no common groups (Windows
+// 95); a refused required command ends the group there, a refused clean-up command
+// does not. The uninstall deletes both groups.
 TEST_F(ProgmanGroupTest, SendsTheTenCommandsAndARefusedRequiredOneEndsTheGroup) {
   DdeTestServer server(service_);
   ASSERT_TRUE(server.running());
-  const std::vector<std::string> all = ExpectedCommands(shortPath_);
+  const std::vector<std::string> common = ExpectedCommands(shortPath_);
+  const std::vector<std::string> own = ExpectedCommands(shortPath_, false);
+  auto ownAfter = [&](size_t tried, size_t ownSent) {  // the common group refused, the user's own
+    std::vector<std::string> sent = FirstOf(common, tried);
+    sent.insert(sent.end(), own.begin(), own.begin() + ownSent);
+    return sent;
+  };
   const struct {
+    bool windows95;
     std::vector<int> refused;
     int result;
-    size_t sent;
+    std::vector<std::string> sent;
   } cases[] = {
-      {{}, 0, 10}, {{2}, -1, 2}, {{7}, -1, 7}, {{8}, -1, 8}, {{9}, -1, 9}, {{10}, -1, 10}, {{1, 3, 4, 5, 6}, 0, 10},
+      {false, {}, 0, common},          {false, {1}, 0, ownAfter(1, 10)},
+      {false, {2}, 0, ownAfter(2, 10)}, {false, {2, 4}, -1, ownAfter(2, 2)},
+      {false, {7}, -1, FirstOf(common, 7)}, {false, {8}, -1, FirstOf(common, 8)},
+      {false, {9}, -1, FirstOf(common, 9)}, {false, {10}, -1, FirstOf(common, 10)},
+      {false, {3, 4, 5, 6}, 0, common},  {true, {}, 0, own},
+      {true, {2}, -1, FirstOf(own, 2)}, {true, {1, 3, 4, 5, 6}, 0, own},
   };
+  const std::vector<std::string> deletes = {std::string("[DeleteGroup(Lumivora,1)]") + '\0',
+                                            std::string("[DeleteGroup(Lumivora)]") + '\0'};
   for (const auto& c : cases) {
-    SCOPED_TRACE("refused: " + ::testing::PrintToString(c.refused));
+    SCOPED_TRACE(std::string(c.windows95 ? "Windows 95, " : "") + "refused: " + ::testing::PrintToString(c.refused));
+    std::optional<ImportPatch> version;
+    if (c.windows95) version.emplace("kernel32.dll", "GetVersion", reinterpret_cast<void*>(&Windows95Version));
     server.Reset();
     for (int number : c.refused) server.Refuse(number);
     EXPECT_EQ(CreateProgramGroup(), c.result);
-    EXPECT_EQ(server.commands(), FirstOf(all, c.sent));
+    EXPECT_EQ(server.commands(), c.sent);
     EXPECT_EQ(DisconnectsSeen(server), 1);
     EXPECT_EQ(ProgmanInstance, 0u);
     EXPECT_EQ(ProgmanService, nullptr);
+    // The uninstall: the common group (refused here), and the user's own.
+    server.Reset();
+    if (!c.windows95) server.Refuse(1);
+    EXPECT_EQ(DeleteProgramGroup(), 0);
+    EXPECT_EQ(server.commands(), std::vector<std::string>(deletes.begin() + c.windows95, deletes.end()));
   }
 }
 
@@ -261,11 +293,12 @@ TEST_F(ProgmanGroupTest, EveryWayOutReleasesWhatItObtainedInReverseOrder) {
     const char* released;  // Disconnect, FreeStringHandle, Uninitialize, in call order
     int transactions;
   } cases[] = {
-      {"no DDEML instance", "DdeInitializeA", reinterpret_cast<void*>(&FailingInitialize), false, 0, -1, "", 0},
+      // Without a conversation the group is made as shortcut files.
+      {"no DDEML instance", "DdeInitializeA", reinterpret_cast<void*>(&FailingInitialize), false, 0, 0, "", 0},
       {"no service name", "DdeCreateStringHandleA", reinterpret_cast<void*>(&FailingCreateStringHandle), false, 0,
-       -1, "U", 0},
-      {"no server answers", nullptr, nullptr, false, 0, -1, "FU", 0},
-      {"a command refused", nullptr, nullptr, true, 2, -1, "DFU", 2},
+       0, "U", 0},
+      {"no server answers", nullptr, nullptr, false, 0, 0, "FU", 0},
+      {"a command refused", nullptr, nullptr, true, 7, -1, "DFU", 7},
       {"the whole group", nullptr, nullptr, true, 0, 0, "DFU", 10},
   };
   std::optional<DdeTestServer> server;
@@ -321,6 +354,64 @@ TEST_F(ProgmanGroupTest, TheLongPathServesWithoutAShortFormAndOverlongCommandsAr
   EXPECT_EQ(CreateProgramGroup(), -1);
   EXPECT_EQ(server.commands(), FirstOf(ExpectedCommands(longPath), 6));
   EXPECT_EQ(DisconnectsSeen(server), 1);
+}
+
+// Nobody serves the test's service name, as no shell runs for SYSTEM or a service: the
+// group is made as shortcut files, in the common Programs folder or, where that cannot
+// be had, the user's own; the uninstall's step removes them and leaves the user's files.
+TEST_F(ProgmanGroupTest, WithoutAShellTheGroupIsMadeAsShortcutFilesAndTheUninstallRemovesIt) {
+  const std::string common = CommonGroupFolder();
+  const std::string own = ProgramsGroupFolder();
+  ASSERT_FALSE(common.empty() || own.empty());
+  const std::string d = directory_ + "\\";
+  ASSERT_TRUE(WriteFileBytes(d + "readme.txt", "notes"));
+  ASSERT_TRUE(WriteFileBytes(d + "order.txt", "order"));
+  struct Item { const char* file; std::string target; const char* arguments; int icon; };
+  const Item items[] = {
+      {"Lumivora Order Form.lnk", d + "order.txt", "", 2},
+      {"Lumivora Release Notes.lnk", d + "readme.txt", "", 2},
+      {"Lumivora.lnk", program_, "", 0},
+      {"Uninstall Lumivora.lnk", program_, ". -u", 1},
+  };
+
+  CoInitialize(nullptr);
+  for (bool commonInTheWay : {false, true}) {
+    SCOPED_TRACE(commonInTheWay ? "a file in the common group's place" : "the common Programs folder");
+    RemoveTree(own);
+    if (commonInTheWay) {
+      ASSERT_TRUE(WriteFileBytes(common, "in the way"));
+    }
+    const std::string folder = commonInTheWay ? own : common;
+    EXPECT_EQ(CreateProgramGroup(), 0);
+    EXPECT_EQ(FilesIn(folder).size(), 4u);  // and each loads as below
+    for (const auto& item : items) {
+      Shortcut link = ReadShortcut(folder + "\\" + item.file);
+      EXPECT_TRUE(link.loaded) << item.file;
+      EXPECT_TRUE(SameText(link.target, item.target)) << link.target;
+      EXPECT_EQ(link.arguments, item.arguments) << item.file;
+      EXPECT_TRUE(SameText(link.icon, program_)) << link.icon;
+      EXPECT_EQ(link.iconIndex, item.icon) << item.file;
+    }
+    EXPECT_TRUE(SameText(ClassesDefault(kGroupFolderKey), folder)) << ClassesDefault(kGroupFolderKey);
+
+    // A shortcut file that cannot be deleted names the folder as left over; a file of
+    // the user's stays, and keeps the folder.
+    std::string held = folder + "\\Lumivora.lnk";
+    SetFileAttributesA(held.c_str(), FILE_ATTRIBUTE_READONLY);
+    ASSERT_TRUE(WriteFileBytes(folder + "\\notes.txt", "mine"));
+    char left[MAX_PATH] = {};
+    EXPECT_EQ(DeleteShortcutGroup(left), -1);
+    EXPECT_TRUE(SameText(left, folder)) << left;
+    EXPECT_EQ(FilesIn(folder), (std::vector<std::string>{"Lumivora.lnk", "notes.txt"}));
+    SetFileAttributesA(held.c_str(), FILE_ATTRIBUTE_NORMAL);
+    DeleteFileA((folder + "\\notes.txt").c_str());
+    if (!commonInTheWay) DeleteProductKeys();  // the common group's is found without its record
+    EXPECT_EQ(DeleteShortcutGroup(left), 0);
+    EXPECT_FALSE(DirectoryExists(folder));
+    DeleteFileA(common.c_str());
+    DeleteProductKeys();
+  }
+  CoUninitialize();
 }
 
 // Against the Program Manager server of Wine's explorer.
