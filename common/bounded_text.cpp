@@ -156,3 +156,8 @@ int FormatBounded(char* dest, size_t size, const char* format, ...) {
   va_end(args);
   return result;
 }
+
+const char* PackedText(const char* texts, int index) {
+  for (; index > 0; --index) texts += TextLength(texts) + 1;
+  return texts;
+}

@@ -24,6 +24,10 @@ int FormatBoundedV(char* dest, size_t size, const char* format, va_list args);
 size_t TextLength(const char* text);
 bool TextEquals(const char* a, const char* b);
 
+// The `index`-th text (from 0) of `texts`, texts that follow each other, each ended by
+// its NUL. The caller knows there are that many.
+const char* PackedText(const char* texts, int index);
+
 // True for the separators that close a directory: "\", "/" and ":".
 bool IsDirectoryEnd(char c);
 

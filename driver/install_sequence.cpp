@@ -103,10 +103,11 @@ void LogStart() {
 // A switch whose value cannot be used ends the run before anything is written: a
 // directory cut short, or an empty log path, would do something nobody asked for.
 bool RefuseBadSwitch() {
-  static const char* const kProblems[] = {"", "", "its value is empty", "its value has no closing double quote",
-                                          "its value is too long", "its value is no whole number"};
+  // By SwitchValueResult, from kSwitchEmpty on.
+  static const char kProblems[] =
+      "its value is empty\0its value has no closing double quote\0its value is too long\0its value is no whole number";
   if (BadSwitch == nullptr) return false;
-  LogEvent("switch %s: %s", BadSwitch, kProblems[BadSwitchProblem]);
+  LogEvent("switch %s: %s", BadSwitch, PackedText(kProblems, BadSwitchProblem - kSwitchEmpty));
   InstallExitStatus = kExitBadSwitch;
   return true;
 }

@@ -18,44 +18,33 @@ int BadSwitchProblem = kSwitchAbsent;
 
 namespace {
 
-// The values of the switches that stand for installer variables, kept for the
-// process's life.
-char DirectorySwitch[kPathSize];
-char LogSwitch[kPathSize];
-char AssociationSwitch[12];
-
-struct ValueSwitch {
-  const char* word;
-  const char* variable;
-  char* value;
-  size_t size;
-  bool number;
-};
-
-const ValueSwitch kValueSwitches[] = {
-    {"-dir=", "sDefPathNT", DirectorySwitch, sizeof DirectorySwitch, false},
-    {"-log=", "sLog", LogSwitch, sizeof LogSwitch, false},
-    {"-assoc=", "sAssoc", AssociationSwitch, sizeof AssociationSwitch, true},
-};
+// The switches that stand for installer variables, the variables they stand for,
+// and their values, kept for the process's life; packed texts, not tables of
+// pointers, which the image would carry relocations for. The last one is a number.
+const char kValueSwitches[] = "-dir=\0-log=\0-assoc=";
+const char kSwitchVariables[] = "sDefPathNT\0sLog\0sAssoc";
+enum { kValueSwitchCount = 3, kDirectorySwitch = 0 };
+char SwitchValues[kValueSwitchCount][kPathSize];
 
 // The switches that a deployment tool passes instead of an lmvropt.ini; each wins
 // over the file's variable of the same meaning.
 void ReadSteeringSwitches(const char* args) {
-  for (const ValueSwitch& option : kValueSwitches) {
-    SwitchValueResult found = FindSwitchValue(args, option.word, option.value, option.size, option.number);
+  for (int i = 0; i < kValueSwitchCount; ++i) {
+    const char* word = PackedText(kValueSwitches, i);
+    SwitchValueResult found =
+        FindSwitchValue(args, word, SwitchValues[i], kPathSize, i == kValueSwitchCount - 1);
     if (found == kSwitchGiven) {
-      SetSteeringSwitch(option.variable, option.value);
+      SetSteeringSwitch(PackedText(kSwitchVariables, i), SwitchValues[i]);
     } else if (found != kSwitchAbsent && BadSwitch == nullptr) {
-      BadSwitch = option.word;
+      BadSwitch = word;
       BadSwitchProblem = found;
     }
   }
   // Unattended, the directory from the command line is where the files go (where
   // lmvropt.ini's directory applies only in the destination dialog); in that dialog
   // it is the value shown.
-  if (DirectorySwitch[0] != '\0' && BadSwitch == nullptr) {
-    CopyBounded(InstallDirectory, sizeof InstallDirectory, DirectorySwitch);
-  }
+  const char* directory = SwitchValues[kDirectorySwitch];
+  if (directory[0] != '\0' && BadSwitch == nullptr) CopyBounded(InstallDirectory, sizeof InstallDirectory, directory);
   if (HasSwitch(args, "-silent")) {
     SilentSwitch = true;
     SetSteeringSwitch("sSilent", "1");
