@@ -21,10 +21,23 @@ void ReleaseLicenceFont(HWND dialog) {
   LicenceFont = nullptr;
 }
 
+// The agreement's letters are 11 pixels high at 96 DPI and keep that size beside the
+// dialog's other texts (which grow with the resolution, being in dialog units) on a
+// screen of any resolution: the process is DPI aware, so nothing stretches them.
+int AgreementFontHeight(HWND dialog) {
+  int resolution = 96;
+  HDC dc = GetDC(dialog);
+  if (dc != nullptr) {
+    resolution = GetDeviceCaps(dc, LOGPIXELSY);
+    ReleaseDC(dialog, dc);
+  }
+  return MulDiv(11, resolution, 96);
+}
+
 void InitLicence(HWND dialog) {
   CentreDialog(dialog);
   LOGFONTA description = {};
-  description.lfHeight = -11;
+  description.lfHeight = -AgreementFontHeight(dialog);
   description.lfWeight = FW_NORMAL;
   description.lfOutPrecision = OUT_DEFAULT_PRECIS;
   description.lfClipPrecision = CLIP_LH_ANGLES;
