@@ -6,9 +6,8 @@
 Three 16-colour images, 32 x 32, 16 x 16 and 48 x 48, in the standard 16-colour
 palette, so that every Windows since 3.1 can show them; a DPI-aware program at 150 %
 asks for the 48-pixel one. The new size comes last so that the two older images keep
-their numbers. The drawing is computed from a few
-shapes; the output depends on nothing but this script (no dates), so the same
-bytes come out every time.
+their numbers. The drawing is computed from a few shapes; the output depends on
+nothing but this script (no dates), so the same bytes come out every time.
 """
 import struct
 import sys
