@@ -23,8 +23,8 @@ std::vector<uint8_t> BuildResourceSection(const std::vector<Resource>& resources
 // section sizes, SizeOfImage, SizeOfInitializedData, the resource and relocation
 // directories and the checksum are set to match. Where the sections are page-aligned
 // in memory, the resource section's file offset and size are made whole 4 KB pages
-// (a loader may then map it from the file), FileAlignment unchanged. False with the reason in `error`
-// when the image cannot be rebuilt so.
+// (a loader may then map it from the file), FileAlignment unchanged. False with the
+// reason in `error` when the image cannot be rebuilt so.
 bool RebuildWithResources(const Image& image, const std::vector<Resource>& resources, std::vector<uint8_t>* out,
                           std::string* error);
 
