@@ -21,10 +21,23 @@ void ReleaseLicenceFont(HWND dialog) {
   LicenceFont = nullptr;
 }
 
+// The agreement's letters are 11 pixels high at 96 DPI and keep that size beside the
+// dialog's other texts (which grow with the resolution, being in dialog units) on a
+// screen of any resolution: the process is DPI aware, so nothing stretches them. As
+// LOGFONT's negative height, the height of the letters without the leading. Should
+// the dialog have no device context, GetDeviceCaps answers 0, and so does this: the
+// font's own default height.
+int AgreementFontHeight(HWND dialog) {
+  HDC dc = GetDC(dialog);
+  int height = MulDiv(-11, GetDeviceCaps(dc, LOGPIXELSY), 96);
+  ReleaseDC(dialog, dc);
+  return height;
+}
+
 void InitLicence(HWND dialog) {
   CentreDialog(dialog);
   LOGFONTA description = {};
-  description.lfHeight = -11;
+  description.lfHeight = AgreementFontHeight(dialog);
   description.lfWeight = FW_NORMAL;
   description.lfOutPrecision = OUT_DEFAULT_PRECIS;
   description.lfClipPrecision = CLIP_LH_ANGLES;

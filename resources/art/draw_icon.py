@@ -3,10 +3,11 @@
 
     draw_icon.py OUTPUT.ico
 
-Two 16-colour images, 32 x 32 and 16 x 16, in the standard 16-colour palette, so
-that every Windows since 3.1 can show them. The drawing is computed from a few
-shapes; the output depends on nothing but this script (no dates), so the same
-bytes come out every time.
+Three 16-colour images, 32 x 32, 16 x 16 and 48 x 48, in the standard 16-colour
+palette, so that every Windows since 3.1 can show them; a DPI-aware program at 150 %
+asks for the 48-pixel one. The new size comes last so that the two older images keep
+their numbers. The drawing is computed from a few shapes; the output depends on
+nothing but this script (no dates), so the same bytes come out every time.
 """
 import struct
 import sys
@@ -101,7 +102,7 @@ def main():
         sys.stderr.write("usage: draw_icon.py OUTPUT.ico\n")
         return 2
     with open(sys.argv[1], "wb") as f:
-        f.write(icon_file([32, 16]))
+        f.write(icon_file([32, 16, 48]))
     return 0
 
 

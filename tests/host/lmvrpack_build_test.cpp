@@ -237,7 +237,11 @@ TEST_P(LmvrpackBuild, TheStubKeepsItsResourcesCodeExportsAndRelocationsBesideThe
     const pe::Section& reloc = after.sections[kReloc];
     EXPECT_EQ(rsrc.virtualSize, after.directories[2].second);
     EXPECT_GE(rsrc.rawSize, rsrc.virtualSize);
-    EXPECT_EQ(rsrc.rawSize % 0x200, 0u);
+    // Whole pages of the file, so that Wine maps the payload rather than reading it,
+    // within the stub's FileAlignment, which stays.
+    EXPECT_EQ(rsrc.rawOffset % 0x1000, 0u);
+    EXPECT_EQ(rsrc.rawSize % 0x1000, 0u);
+    EXPECT_EQ(after.fileAlignment, 0x200u);
     EXPECT_EQ(reloc.virtualAddress, (rsrc.virtualAddress + rsrc.virtualSize + 0xFFF) / 0x1000 * 0x1000);
     EXPECT_EQ(reloc.rawOffset, rsrc.rawOffset + rsrc.rawSize);
     EXPECT_EQ(after.directories[5], std::make_pair(reloc.virtualAddress, 12u));

@@ -61,6 +61,13 @@ LRESULT CALLBACK WatchBoxEnd(HWND box, UINT message, WPARAM wParam, LPARAM lPara
 
 HFONT WINAPI NoFont(const LOGFONTA*) { return nullptr; }
 
+// A screen of another vertical resolution, for the dialog's own calls.
+int screenResolution = 96;
+int(WINAPI* realDeviceCaps)(HDC, int) = nullptr;
+int WINAPI DeviceCapsOfScreen(HDC dc, int index) {
+  return index == LOGPIXELSY ? screenResolution : realDeviceCaps(dc, index);
+}
+
 }  // namespace
 
 TEST(LicenceDialog, BoxHoldsTheThreeBlocksFromTheTopReadOnlyInItsOwnFont) {
@@ -144,4 +151,34 @@ TEST(LicenceDialog, WithoutItsFontTheBoxKeepsTheDialogFont) {
   EXPECT_EQ(boxFont, dialogFont);
   EXPECT_EQ(text.size(), sizeof(LMVR_LICENCE_BLOCK_1 LMVR_LICENCE_BLOCK_2 LMVR_LICENCE_BLOCK_3) - 1);
   EXPECT_EQ(LicenceFont, nullptr);
+}
+
+TEST(LicenceDialog, TheAgreementKeepsItsSizeBesideTheOtherTextsAtEveryResolution) {
+  InstallerFixture installer;
+  testing_support::ImportPatch patch("gdi32.dll", "GetDeviceCaps", reinterpret_cast<void*>(DeviceCapsOfScreen));
+  ASSERT_TRUE(patch.ok());
+  realDeviceCaps = reinterpret_cast<int(WINAPI*)(HDC, int)>(patch.original());
+  // The height of the letters in pixels, asked for and as drawn (the rasteriser rounds
+  // ascent and descent apart, so within a pixel): 11 at 96 DPI.
+  const struct {
+    int resolution, height;
+  } screens[] = {{96, 11}, {120, 14}, {144, 17}, {192, 22}};
+  for (const auto& screen : screens) {
+    SCOPED_TRACE(screen.resolution);
+    screenResolution = screen.resolution;
+    BoxState state;
+    int drawn = 0;
+    Outcome outcome = RunDialog(kLicenceTemplate, LicenceDialogProc, {Inspect(&state), [&](HWND dialog) {
+                                  HDC dc = GetDC(dialog);
+                                  HGDIOBJ old = SelectObject(dc, LicenceFont);
+                                  TEXTMETRICA metrics = {};
+                                  if (GetTextMetricsA(dc, &metrics)) drawn = metrics.tmHeight - metrics.tmInternalLeading;
+                                  SelectObject(dc, old);
+                                  ReleaseDC(dialog, dc);
+                                  ClickCloseBox(dialog);
+                                }});
+    EXPECT_EQ(outcome.result, -1);
+    EXPECT_EQ(state.font.lfHeight, -screen.height);
+    EXPECT_NEAR(drawn, screen.height, 1);
+  }
 }

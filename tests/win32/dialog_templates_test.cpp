@@ -214,7 +214,7 @@ TEST(DialogTemplates, VariantsHaveTheBaseTemplatesControlsInOrder) {
   }
 }
 
-TEST(DialogTemplates, GroupIconHundredIsTheEyeInTwoSizes) {
+TEST(DialogTemplates, GroupIconHundredIsTheEyeInThreeSizes) {
   std::vector<pe::Resource> all = ResourcesOf(BuildPath("install.exe"));
   const pe::Resource* group = pe::FindNumericResource(all, 14, 100);  // RT_GROUP_ICON
   ASSERT_NE(group, nullptr);
@@ -234,7 +234,8 @@ TEST(DialogTemplates, GroupIconHundredIsTheEyeInTwoSizes) {
     EXPECT_EQ(image->data[0], 40) << "a BITMAPINFOHEADER";
     EXPECT_EQ(image->data[4], e[0]) << "width";
   }
-  EXPECT_EQ(sizes, (std::vector<int>{32, 16}));
+  // 48 pixels for a screen at 150 %, last so that the older two keep their numbers.
+  EXPECT_EQ(sizes, (std::vector<int>{32, 16, 48}));
 }
 
 TEST(DialogTemplates, TestProgramCarriesTheInstallersTemplates) {

@@ -83,8 +83,10 @@ TEST(InstallerImage, TheStubAndTheInstallerAskForAdministratorRightsOnTodaysWind
     ASSERT_NE(manifest, nullptr);
     EXPECT_EQ(manifest->language, 0x0409u);
     std::string text(manifest->data.begin(), manifest->data.end());
-    // Windows would scale nothing and draw the dialogs with other controls.
-    EXPECT_EQ(text.find("dpiAware"), std::string::npos) << text;
+    // Per-monitor awareness would have the dialogs redrawn on every move between
+    // screens; common controls 6 would draw them with other controls.
+    EXPECT_EQ(text.find("dpiAwareness"), std::string::npos) << text;
+    EXPECT_EQ(text.find("PerMonitor"), std::string::npos) << text;
     EXPECT_EQ(text.find("Common-Controls"), std::string::npos) << text;
 
     // The manifest as a loader reads it: Wine's parser of activation contexts.
@@ -106,6 +108,10 @@ TEST(InstallerImage, TheStubAndTheInstallerAskForAdministratorRightsOnTodaysWind
     EXPECT_TRUE(QueryActCtxW(0, context, nullptr, CompatibilityInformationInActivationContext, compatibility,
                              sizeof compatibility, &size));
     EXPECT_EQ(compatibility[0], 5u);
+    // DPI aware for the whole system: drawn at the screen's resolution, not stretched.
+    WCHAR aware[16] = {};
+    EXPECT_TRUE(QueryActCtxSettingsW(0, context, nullptr, L"dpiAware", aware, 16, &size)) << GetLastError();
+    EXPECT_EQ(std::wstring(aware), L"true");
     ReleaseActCtx(context);
   }
 }

@@ -9,6 +9,7 @@ constexpr size_t kResourceDirectory = 2;
 constexpr size_t kSecurityDirectory = 4;
 constexpr size_t kRelocationDirectory = 5;
 constexpr uint32_t kInitializedData = 0x00000040;
+constexpr uint32_t kPageSize = 0x1000;
 
 // Base relocation types, and how many bytes each patches: HIGHLOW in PE32 images,
 // DIR64 in PE32+ ones; the 16-bit halves of old tool chains are understood too.
@@ -253,20 +254,32 @@ bool RebuildWithResources(const Image& image, const std::vector<Resource>& resou
   }
 
   std::vector<uint8_t> content = BuildResourceSection(resources, rsrcRva);
-  uint32_t newRawSize = (uint32_t)AlignUp(content.size(), fa);
+  // The resource section, the payload in it, starts and ends on a page of the file, so
+  // that a loader can map it from the file and read the payload as it is used: Wine
+  // maps a section only from a page-aligned file offset and otherwise reads it whole
+  // into memory when it loads the image. A page is a multiple of every smaller
+  // FileAlignment, which stays as it is, so every loader reads the section where it
+  // did; the bytes up to the page belong to no section. An image whose sections are
+  // not page-aligned in memory is mapped flat, file offset = address, and keeps its
+  // file alignment.
+  uint32_t rawAlignment = sa >= kPageSize && fa < kPageSize ? kPageSize : fa;
+  uint32_t rsrcOffset = (uint32_t)AlignUp(rsrc.rawOffset, rawAlignment);
+  uint32_t newRawSize = (uint32_t)AlignUp(content.size(), rawAlignment);
   int64_t vaDelta = 0, rawDelta = 0;
   if (r + 1 < image.sections.size()) {
     const Section& next = image.sections[r + 1];
     vaDelta = (int64_t)AlignUp(rsrcRva + content.size(), sa) - next.virtualAddress;
-    rawDelta = (int64_t)rsrc.rawOffset + newRawSize - next.rawOffset;
+    rawDelta = (int64_t)rsrcOffset + newRawSize - next.rawOffset;
   }
 
   out->assign(b.begin(), b.begin() + rsrc.rawOffset);
+  out->resize(rsrcOffset, 0);
   out->insert(out->end(), content.begin(), content.end());
-  out->resize((size_t)rsrc.rawOffset + newRawSize, 0);
+  out->resize((size_t)rsrcOffset + newRawSize, 0);
   uint64_t table = image.sectionTableOffset;
   Write32(out, table + 40 * r + 8, (uint32_t)content.size());
   Write32(out, table + 40 * r + 16, newRawSize);
+  Write32(out, table + 40 * r + 20, rsrcOffset);
   uint64_t imageEnd = AlignUp(rsrcRva + content.size(), sa);
   for (size_t i = r + 1; i < image.sections.size(); ++i) {
     const Section& s = image.sections[i];

@@ -21,8 +21,10 @@ std::vector<uint8_t> BuildResourceSection(const std::vector<Resource>& resources
 // behind the new resource section (nothing else refers to them by address, and none
 // of them may patch a byte at or after the resource section's start). The
 // section sizes, SizeOfImage, SizeOfInitializedData, the resource and relocation
-// directories and the checksum are set to match. False with the reason in `error`
-// when the image cannot be rebuilt so.
+// directories and the checksum are set to match. Where the sections are page-aligned
+// in memory, the resource section's file offset and size are made whole 4 KB pages
+// (a loader may then map it from the file), FileAlignment unchanged. False with the
+// reason in `error` when the image cannot be rebuilt so.
 bool RebuildWithResources(const Image& image, const std::vector<Resource>& resources, std::vector<uint8_t>* out,
                           std::string* error);
 
