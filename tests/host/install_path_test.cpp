@@ -84,7 +84,9 @@ TEST(RoomNeeded, RoundsEveryFileUpToTheDrivesUnit) {
 
 TEST(SetAsidePath, InTheTargetsFolderUnderTheEntrysNumber) {
   char out[40];
-  ASSERT_EQ(SetAsidePath("C:\\P\\ENGLISH\\INDEX.HTM", 0x2AF, out, sizeof out), 0);
+  ASSERT_EQ(SetAsidePath("C:\\P\\ENGLISH\\INDEX.HTM", 0x2AF, 0, out, sizeof out), 0);
   EXPECT_STREQ(out, "C:\\P\\ENGLISH\\~LMV02AF.TMP");
-  EXPECT_EQ(SetAsidePath("C:\\Program Files\\Lumivora\\LUMIVORA.EXE", 1, out, 30), -1) << "cut, never past";
+  ASSERT_EQ(SetAsidePath("C:\\P\\INDEX.HTM", 0x2AF, kSetAsideNames - 1, out, sizeof out), 0);
+  EXPECT_STREQ(out, "C:\\P\\~LMV02AF.T0F") << "the last of the entry's further names";
+  EXPECT_EQ(SetAsidePath("C:\\Program Files\\Lumivora\\LUMIVORA.EXE", 1, 0, out, 30), -1) << "cut, never past";
 }
