@@ -40,6 +40,18 @@ TEST(DirectoryLevels, ShortPathsEndWithoutReadingPastThem) {
   EXPECT_EQ(Levels("C:\\a"), Strings{"C:\\a"});
 }
 
+// The room check goes up one level at a time to the nearest that exists; "" for none.
+TEST(DirectoryLevels, CuttingTheLastLevelKeepsItsSeparatorAndStopsAtTheRoot) {
+  using Cut = std::pair<std::string, std::string>;
+  for (auto [path, cut] : {Cut{"C:\\Program Files\\Lumivora\\", "C:\\Program Files\\"}, Cut{"C:\\A\\", "C:\\"},
+                           Cut{"C:/a/b\\c/", "C:/a/b\\"}, Cut{"\\\\server\\share\\d\\", "\\\\server\\share\\"},
+                           Cut{"C:\\", ""}, Cut{"C:", ""}, Cut{"\\", ""}, Cut{"", ""}}) {
+    std::string was = path;
+    EXPECT_EQ(CutLastLevel(&path[0]), !cut.empty()) << was;
+    EXPECT_EQ(path.c_str(), cut.empty() ? was : cut);
+  }
+}
+
 TEST(StripLeadingBlanks, RemovesOnlyLeadingSpacesAndTabs) {
   char text[] = " \t  C:\\Program Files\\Lumivora  ";
   StripLeadingBlanks(text);
