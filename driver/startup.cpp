@@ -62,7 +62,11 @@ const char kSystemDlls[] =
 
 // LOAD_LIBRARY_SEARCH_SYSTEM32, which the headers of the oldest systems lack.
 const DWORD kSearchSystem32 = 0x800;
+// LOAD_WITH_ALTERED_SEARCH_PATH: the DLL's own imports are searched from its folder
+// (System32), not from the installer's.
+const DWORD kAlteredSearchPath = 0x8;
 typedef BOOL(WINAPI* SetDefaultDllDirectoriesFunction)(DWORD);
+typedef HMODULE(WINAPI* LoadLibraryExFunction)(LPCSTR, HANDLE, DWORD);
 
 // Only on Windows NT: Windows 95 and Win32s run every program with all rights, so a
 // DLL planted there gains nothing, and they load as they always did.
@@ -71,15 +75,23 @@ typedef BOOL(WINAPI* SetDefaultDllDirectoriesFunction)(DWORD);
 // only, and nothing here changes the search of the program started at the end.
 void TakeDllsFromSystemOnly() {
   if (DetectWindows() != 2) return;
-  FARPROC found = GetProcAddress(GetModuleHandleA("kernel32.dll"), "SetDefaultDllDirectories");
+  HMODULE kernel = GetModuleHandleA("kernel32.dll");
+  FARPROC found = GetProcAddress(kernel, "SetDefaultDllDirectories");
   if (found != nullptr) reinterpret_cast<SetDefaultDllDirectoriesFunction>(reinterpret_cast<void*>(found))(kSearchSystem32);
+  // Looked up too: the import table holds only what Windows 95 and Win32s have as well.
+  LoadLibraryExFunction loadEx =
+      reinterpret_cast<LoadLibraryExFunction>(reinterpret_cast<void*>(GetProcAddress(kernel, "LoadLibraryExA")));
   char path[kPathSize];
   UINT length = GetSystemDirectoryA(path, kPathSize);
-  if (length == 0 || length >= kPathSize) return;
+  if (loadEx == nullptr || length == 0 || length >= kPathSize) return;
   for (const char* name = kSystemDlls; *name != '\0'; name += TextLength(name) + 1) {
     path[length] = '\0';
-    // A path that was cut would name another file: that DLL is left alone.
-    if (JoinPath(path, sizeof path, name) == 0 && AppendBounded(path, sizeof path, ".dll") == 0) LoadLibraryA(path);
+    // A path that was cut would name another file: that DLL is left alone. Loaded by
+    // its path alone, its own imports would be searched in the installer's folder
+    // first, where SetDefaultDllDirectories is missing (Vista, 7 without its update).
+    if (JoinPath(path, sizeof path, name) == 0 && AppendBounded(path, sizeof path, ".dll") == 0) {
+      loadEx(path, nullptr, kAlteredSearchPath);
+    }
   }
 }
 

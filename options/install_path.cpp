@@ -13,11 +13,19 @@ namespace {
 
 typedef BOOL(WINAPI* FreeSpaceExFunction)(LPCSTR, PULARGE_INTEGER, PULARGE_INTEGER, PULARGE_INTEGER);
 
-// Bytes free for this user on the drive of `level` and its allocation unit. -1 when
-// the drive answers neither call: such a drive is not refused.
+// Bytes free for this user at `level`, a directory that exists, and the allocation
+// unit of its drive. -1 when the drive answers neither call: such a drive is not
+// refused.
 int DriveRoom(const char* level, uint64_t* free, uint32_t* unit) {
+  // Windows 95 and its successors answer the old call for the root of a drive only:
+  // it is asked level by level upward until one answers, for the unit at least.
+  char asked[kPathSize];
+  CopyBounded(asked, sizeof asked, level);
   DWORD sectorsPerCluster = 0, bytesPerSector = 0, freeClusters = 0, clusters = 0;
-  bool known = GetDiskFreeSpaceA(level, &sectorsPerCluster, &bytesPerSector, &freeClusters, &clusters) != 0;
+  bool known;
+  while (!(known = GetDiskFreeSpaceA(asked, &sectorsPerCluster, &bytesPerSector, &freeClusters, &clusters) != 0) &&
+         CutLastLevel(asked)) {
+  }
   *unit = known ? sectorsPerCluster * bytesPerSector : 0;
   *free = (uint64_t)freeClusters * *unit;
   // Drives past 2 GB answer the old call with at most 2 GB; the first Windows 95 has
@@ -33,21 +41,24 @@ int DriveRoom(const char* level, uint64_t* free, uint32_t* unit) {
 }
 
 // 0 when the drive of `full` has room for the product or does not say; -1 after the
-// "noRoom" box, naming what is needed and what is free. The directory itself answers
-// when it exists (also where a drive of its own is mounted on it), else its drive's
-// root.
+// "noRoom" box, naming what is needed and what is free. The nearest level of the
+// directory that exists answers, the directory itself when it does: a drive of its
+// own may be mounted on any of them.
 int CheckRoom(const char* full) {
   char level[kPathSize];
   CopyBounded(level, sizeof level, full);
   JoinPath(level, sizeof level, "");
+  for (;;) {
+    DWORD attributes = GetFileAttributesA(level);
+    if ((attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0) || !CutLastLevel(level)) {
+      break;
+    }
+  }
   uint64_t free = 0;
   uint32_t unit = 0;
   if (DriveRoom(level, &free, &unit) != 0) {
-    level[3] = '\0';
-    if (level[1] != ':' || DriveRoom(level, &free, &unit) != 0) {
-      LogEvent("room on %s: not known", full);
-      return 0;
-    }
+    LogEvent("room on %s: not known", full);
+    return 0;
   }
   uint64_t needed = RoomNeeded(&PayloadRoom, unit);
   LogEvent("room on %s: %ldK needed, %ldK free, unit %lu", level, KilobytesUp(needed), KilobytesDown(free),

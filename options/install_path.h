@@ -17,6 +17,11 @@ enum { kInstalledPathLimit = 127 };
 // "lmvr.opt" ("DEF.LMV" is recorded as the directory, "\" and its name, never longer).
 bool InstalledPathsFit(const char* fullDirectory, size_t longestEntryPath);
 
+// Cuts the last level of `path`, a directory ending in "\" or "/", keeping the
+// separator before it: "C:\A\B\" becomes "C:\A\". False, leaving the path as it
+// is, when it has no level left to cut ("C:\").
+bool CutLastLevel(char* path);
+
 // Removes the leading spaces and tabs of `text` in place.
 void StripLeadingBlanks(char* text);
 

@@ -30,6 +30,16 @@ bool NextDirectoryLevel(const char* fullPath, size_t* position, size_t* prefixLe
   return true;
 }
 
+bool CutLastLevel(char* path) {
+  size_t i = TextLength(path);
+  if (i < 2) return false;
+  for (i -= 2; i > 0 && !IsLevelSeparator(path[i]); --i) {
+  }
+  if (!IsLevelSeparator(path[i])) return false;
+  path[i + 1] = '\0';
+  return true;
+}
+
 bool InstalledPathsFit(const char* fullDirectory, size_t longestEntryPath) {
   const size_t kOptionsFileName = 8;  // "lmvr.opt"
   size_t length = TextLength(fullDirectory);

@@ -109,11 +109,16 @@ int EntryTargetPaths(const char* installDirectory, const char* name, char* targe
   return status;
 }
 
-int SetAsidePath(const char* target, uint32_t index, char* out, size_t size) {
+int SetAsidePath(const char* target, uint32_t index, uint32_t attempt, char* out, size_t size) {
   size_t folder = TextLength(target);
   while (folder > 0 && !IsDirectoryEnd(target[folder - 1])) --folder;
+  const char* hex = "0123456789ABCDEF";
   char name[] = "~LMV0000.TMP";
-  for (int digit = 7; digit >= 4; --digit, index >>= 4) name[digit] = "0123456789ABCDEF"[index & 0xF];
+  for (int digit = 7; digit >= 4; --digit, index >>= 4) name[digit] = hex[index & 0xF];
+  if (attempt != 0) {
+    name[10] = hex[(attempt >> 4) & 0xF];
+    name[11] = hex[attempt & 0xF];
+  }
   if (CopyBoundedN(out, size, target, folder) != 0) return -1;
   return AppendBounded(out, size, name);
 }

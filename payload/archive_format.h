@@ -77,8 +77,11 @@ int EntryTargetPaths(const char* installDirectory, const char* name, char* targe
 // "~LMV" and the index in four hexadecimal digits, ".TMP", in the target's own folder
 // (a rename, never a copy). 8.3, so that every file system takes it, and the same
 // for the same entry in every run, so that a run cut short leaves nothing the next
-// one cannot find. 0, or -1 when it does not fit `size`.
-int SetAsidePath(const char* target, uint32_t index, char* out, size_t size);
+// one cannot find. `attempt` 1 to kSetAsideNames - 1 gives the entry's further names
+// ("~LMV0000.T01"), for when a file that waits for the next restart to delete it
+// still holds an earlier one. 0, or -1 when it does not fit `size`.
+enum { kSetAsideNames = 16 };
+int SetAsidePath(const char* target, uint32_t index, uint32_t attempt, char* out, size_t size);
 
 // True unless the name could reach outside the install directory or name no file:
 // an empty level, a level "." or "..", or a ":" anywhere. The installer refuses such

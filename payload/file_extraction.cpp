@@ -39,9 +39,9 @@ void ShowDestinationError(int result, const char* target) {
   ShowErrorText("errDest", message);
 }
 
-// Copies `dataLength` bytes of the archive into the open file through `chunk`.
-// 0, or -1 after the error box.
-int CopyEntryData(HWND dialog, HFILE file, uint32_t dataLength, char* chunk) {
+// Copies the `dataLength` bytes of the entry `index` into the open file through
+// `chunk`. 0, or -1 after the error box.
+int CopyEntryData(HWND dialog, HFILE file, uint32_t index, uint32_t dataLength, char* chunk) {
   while (dataLength != 0) {
     uint32_t piece = dataLength > kCopyChunkSize ? (uint32_t)kCopyChunkSize : dataLength;
     if (ReadPayload(chunk, piece) != piece) {
@@ -53,6 +53,7 @@ int CopyEntryData(HWND dialog, HFILE file, uint32_t dataLength, char* chunk) {
       return -1;
     }
     dataLength -= piece;
+    if (dataLength != 0) HaltPlace("data", (long)index + 1);
     // Unsigned difference: the wrap of the tick count after 49.7 days is harmless.
     if (GetTickCount() - LastDrawTick > kRedrawAfterMs) {
       RedrawProgress(dialog);
@@ -69,21 +70,31 @@ int CopyEntryData(HWND dialog, HFILE file, uint32_t dataLength, char* chunk) {
 // after the error box.
 int SetAsideReplacedFile(const char* target, uint32_t index) {
   char aside[kPathSize];
-  if (SetAsidePath(target, index, aside, sizeof aside) != 0) {
-    ShowDestinationError(HFILE_ERROR, target);
-    return -1;
-  }
   DWORD attributes = GetFileAttributesA(target);
-  bool asideThere = GetFileAttributesA(aside) != INVALID_FILE_ATTRIBUTES;
-  // A run cut short between setting the file aside and writing its successor: the
-  // file goes back to its place first, as if that run had not begun it.
-  if (attributes == INVALID_FILE_ATTRIBUTES && asideThere && MoveFileA(aside, target)) {
+  for (uint32_t attempt = 0;; ++attempt) {
+    if (attempt == kSetAsideNames || SetAsidePath(target, index, attempt, aside, sizeof aside) != 0) {
+      ShowDestinationError(HFILE_ERROR, target);
+      return -1;
+    }
+    if (GetFileAttributesA(aside) == INVALID_FILE_ATTRIBUTES) break;
+    // One without its record is what an earlier run left for the next restart to
+    // delete (the commit forgets the record of each file it deletes or leaves to the
+    // restart): a program may still run from it, so it keeps its name, and this run
+    // takes the next one.
+    if (!InstalledFileIsRecorded(aside)) continue;
+    // The earlier version, set aside by a run cut short: it goes back to its place
+    // first, over whatever that run left there (a file cut short, or its successor),
+    // so that this run sets aside the earlier version and a failure puts that back.
+    if ((attributes & FILE_ATTRIBUTE_DIRECTORY) == 0) DeleteFileA(target);
+    bool back = MoveFileA(aside, target) != 0;
     attributes = GetFileAttributesA(target);
+    if (back) {
+      LogEvent("file %s: put back from %s", target, aside);
+      ForgetInstalledFile(aside);
+      break;
+    }
   }
   if (attributes == INVALID_FILE_ATTRIBUTES || (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0) return 0;
-  // Left by a run cut short after its successor was written: that successor is what
-  // this run replaces.
-  if (asideThere) DeleteFileA(aside);
   RecordInstalledFile(aside);
   if (!MoveFileA(target, aside)) {
     DWORD error = GetLastError();
@@ -159,7 +170,7 @@ int ExtractEntry(HWND dialog, uint32_t index) {
   }
   if (status == 0) {
     RecordInstalledFile(target);
-    status = CopyEntryData(dialog, file, dataLength, chunk);
+    status = CopyEntryData(dialog, file, index, dataLength, chunk);
     if (status == 0) {
       _hwrite(file, chunk, 0);  // sets the end of the file here
       LogEvent("file %s: %lu bytes", target, (unsigned long)dataLength);

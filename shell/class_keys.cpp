@@ -136,3 +136,15 @@ void ForgetInstalledFile(const char* path) {
   if (RecordNameFor(InstallDirectory, path, record, sizeof record) != 0 || !OpenInstalledKey()) return;
   LogEvent("record %s deleted: %s", record, LogOutcome(RegDeleteKeyA(InstalledKey, record) == ERROR_SUCCESS));
 }
+
+bool InstalledFileIsRecorded(const char* path) {
+  char record[kPathSize];
+  HKEY installed;
+  if (RecordNameFor(InstallDirectory, path, record, sizeof record) != 0 ||
+      RegOpenKeyA(HKEY_CLASSES_ROOT, kInstalledKey, &installed) != ERROR_SUCCESS) {
+    return false;
+  }
+  bool recorded = KeyExists(installed, record);
+  RegCloseKey(installed);
+  return recorded;
+}

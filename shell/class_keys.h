@@ -23,3 +23,6 @@ void RecordInstalledFile(const char* path);
 
 // Deletes the record of a file that is gone.
 void ForgetInstalledFile(const char* path);
+
+// Whether `path` has its record.
+bool InstalledFileIsRecorded(const char* path);

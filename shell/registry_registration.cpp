@@ -49,7 +49,13 @@ void AssociateExtensions(char* workBuffer) {
 
 namespace {
 
+// Writes `value`; with none (nullptr), deletes what an earlier installation wrote
+// there, so that the entry describes this installation only (logged when there was).
 void SetUninstallValue(HKEY entry, const char* name, const char* value) {
+  if (value == nullptr) {
+    if (RegDeleteValueA(entry, name) == ERROR_SUCCESS) LogEvent("registry HKEY_LOCAL_MACHINE\\%s %s deleted", kUninstallKey, name);
+    return;
+  }
   LONG status = RegSetValueExA(entry, name, 0, REG_SZ, reinterpret_cast<const BYTE*>(value),
                                static_cast<DWORD>(TextLength(value) + 1));
   LogEvent("registry HKEY_LOCAL_MACHINE\\%s %s = \"%s\": %s", kUninstallKey, name, value,
@@ -92,10 +98,12 @@ void RegisterUninstallEntry() {
   char location[kPathSize];
   char* name;
   DWORD length = GetFullPathNameA(InstallDirectory, sizeof location, location, &name);
-  if (length != 0 && length < sizeof location) {
-    CutDirectoryEnd(location);
-    SetUninstallValue(entry, "InstallLocation", location);
-  }
+  bool located = length != 0 && length < sizeof location;
+  if (located) CutDirectoryEnd(location);
+  SetUninstallValue(entry, "InstallLocation", located ? location : nullptr);
+  // An earlier installation's values that this one has none for go.
+  if (ProductVersion[0] == '\0') SetUninstallValue(entry, "DisplayVersion", nullptr);
+  if (ProductPublisher[0] == '\0') SetUninstallValue(entry, "Publisher", nullptr);
   SetUninstallNumber(entry, "EstimatedSize", EstimatedSizeKilobytes(ArchiveTotal));
   // The installer has no way to change or repair an installation: the list offers
   // only to remove it.

@@ -564,6 +564,8 @@ class Faults(Installation):
 
     def test_fault_drive_without_room_is_refused_before_anything_is_created(self):
         self.mount_small_disk("24k")
+        # Into a folder not made yet on the drive mounted there, which answers for it.
+        self.options(f"sDefPathNT={PRODUCT_DIR}\\New\r\n")
         process = self.start_install()
         for title, button in ((DESTINATION, IDOK), (LICENCE, IDOK), (ASSOCIATION, SKIP)):
             self.drive("wait", title, "60000")

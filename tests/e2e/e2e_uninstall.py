@@ -311,10 +311,11 @@ class Uninstall(unittest.TestCase):
 # of the copy; between the copy and the shell; inside the Program Manager
 # conversation; after half of the extensions; before the options file; and with the
 # options file written under its passing name; and over an earlier installation, with
-# a middle file set aside and with the first file set aside deleted. `{last}` and
-# `{middle}` come from the product's file count.
+# a middle file set aside, with the first file set aside deleted, and within the first
+# file's data, followed by a rerun that fails. `{last}` and `{middle}` come from the
+# product's file count.
 HALT_PLACES = ["copy:1", "copy:{middle}", "copy:{last}", "shell", "progman", "extensions:5", "options",
-               "options-written", "over:aside:{middle}", "over:commit"]
+               "options-written", "over:aside:{middle}", "over:commit", "over:data:1"]
 HALTED = 99  # install-halting.exe's exit status when it ended at the place asked for
 
 
@@ -397,6 +398,17 @@ class Convergence(Uninstall):
                 # The options file is missing or whole, never empty or cut.
                 opt = self.target("lmvr.opt")
                 self.assertIn(opt.read_bytes() if opt.exists() else None, (None, options))
+                if place == "over:data:1":
+                    # Failing at a later file (a folder in its place), it leaves every earlier file whole.
+                    self.target("ENGLISH\\INDEX.HTM").unlink()
+                    self.target("ENGLISH\\INDEX.HTM").mkdir()
+                    (self.prefix.unix_path("C:\\media") / "lmvropt.ini").write_text("sSilent=1\r\nsNoBoxes=1\r\n")
+                    self.assertNotIn(self.install_silently(), (0, HALTED))
+                    (self.prefix.unix_path("C:\\media") / "lmvropt.ini").write_text("sSilent=1\r\n")
+                    self.target("ENGLISH\\INDEX.HTM").rmdir()
+                    for relative, data in e2e_install.product_files().items():
+                        if relative != "ENGLISH\\INDEX.HTM":
+                            self.assertEqual(self.target(relative).read_bytes(), data, relative)
                 self.assertEqual(self.install_silently(), 0)
                 self.assert_same(once, self.machine(), "the second run")
                 self.uninstall_and_wait()
@@ -411,6 +423,8 @@ class Convergence(Uninstall):
         once = self.machine()
         running = self.prefix.start(PROGRAM)
         self.assertEqual(self.prefix.run(self.driver, "wait", "Lumivora", "20000")[0], 0)
+        # Twice: the second run finds the first one's file set aside and still held.
+        self.assertEqual(self.prefix.run("C:\\media\\install.exe")[0], 0)
         self.assertEqual(self.install_silently(), 0)
         running.wait(20)
         held = self.target("~LMV0000.TMP")

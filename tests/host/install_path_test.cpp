@@ -40,6 +40,18 @@ TEST(DirectoryLevels, ShortPathsEndWithoutReadingPastThem) {
   EXPECT_EQ(Levels("C:\\a"), Strings{"C:\\a"});
 }
 
+// The room check goes up one level at a time to the nearest that exists; "" for none.
+TEST(DirectoryLevels, CuttingTheLastLevelKeepsItsSeparatorAndStopsAtTheRoot) {
+  using Cut = std::pair<std::string, std::string>;
+  for (auto [path, cut] : {Cut{"C:\\Program Files\\Lumivora\\", "C:\\Program Files\\"}, Cut{"C:\\A\\", "C:\\"},
+                           Cut{"C:/a/b\\c/", "C:/a/b\\"}, Cut{"\\\\server\\share\\d\\", "\\\\server\\share\\"},
+                           Cut{"C:\\", ""}, Cut{"C:", ""}, Cut{"\\", ""}, Cut{"", ""}}) {
+    std::string was = path;
+    EXPECT_EQ(CutLastLevel(&path[0]), !cut.empty()) << was;
+    EXPECT_EQ(path.c_str(), cut.empty() ? was : cut);
+  }
+}
+
 TEST(StripLeadingBlanks, RemovesOnlyLeadingSpacesAndTabs) {
   char text[] = " \t  C:\\Program Files\\Lumivora  ";
   StripLeadingBlanks(text);
@@ -84,7 +96,9 @@ TEST(RoomNeeded, RoundsEveryFileUpToTheDrivesUnit) {
 
 TEST(SetAsidePath, InTheTargetsFolderUnderTheEntrysNumber) {
   char out[40];
-  ASSERT_EQ(SetAsidePath("C:\\P\\ENGLISH\\INDEX.HTM", 0x2AF, out, sizeof out), 0);
+  ASSERT_EQ(SetAsidePath("C:\\P\\ENGLISH\\INDEX.HTM", 0x2AF, 0, out, sizeof out), 0);
   EXPECT_STREQ(out, "C:\\P\\ENGLISH\\~LMV02AF.TMP");
-  EXPECT_EQ(SetAsidePath("C:\\Program Files\\Lumivora\\LUMIVORA.EXE", 1, out, 30), -1) << "cut, never past";
+  ASSERT_EQ(SetAsidePath("C:\\P\\INDEX.HTM", 0x2AF, kSetAsideNames - 1, out, sizeof out), 0);
+  EXPECT_STREQ(out, "C:\\P\\~LMV02AF.T0F") << "the last of the entry's further names";
+  EXPECT_EQ(SetAsidePath("C:\\Program Files\\Lumivora\\LUMIVORA.EXE", 1, 0, out, 30), -1) << "cut, never past";
 }

@@ -11,6 +11,9 @@
 #include <map>
 #include <sstream>
 
+#include "payload/archive_format.h"
+#include "payload/payload_digest.h"
+#include "payload/payload_stream.h"
 #include "tools/lmvrpack/command_line.h"
 #include "tools/lmvrpack/dialog_template.h"
 #include "tools/lmvrpack/installer_image.h"
@@ -344,6 +347,9 @@ TEST_P(LmvrpackBuild, TheCommandWritesThePackedPayloadIntoTheStubOrNothing) {
   fs::create_directories(root / "product" / "ENGLISH");
   std::ofstream(root / "product" / "MAIN.EXE", std::ios::binary) << "MZ main program";
   std::ofstream(root / "product" / "ENGLISH" / "INDEX.HTM", std::ios::binary) << "<html>";
+  for (auto [name, size] : {std::pair<std::string, size_t>{"A", 511}, {"r.txt", 4097}, {"ENGLISH/" + std::string(43, 'n'), 32769}, {"B", (1 << 21) + 1}}) {
+    std::ofstream(root / "product" / name, std::ios::binary) << std::string(size, 'b');
+  }
   std::vector<uint8_t> stubBytes = MakeStub(GetParam(), StubResources());
   std::ofstream(root / "stub.exe", std::ios::binary)
       .write((const char*)stubBytes.data(), (std::streamsize)stubBytes.size());
@@ -368,6 +374,23 @@ TEST_P(LmvrpackBuild, TheCommandWritesThePackedPayloadIntoTheStubOrNothing) {
   const pe::Resource* payload = pe::FindNumericResource(resources, 512, 301);
   ASSERT_NE(payload, nullptr);
   EXPECT_EQ(payload->data, packed) << "build packs the same bytes as pack";
+  // What the installer takes from the digest (the longest name, the room by unit) is
+  // what its own inflation of the payload gives.
+  const pe::Resource* stored = pe::FindNumericResource(resources, 512, 303);
+  PayloadDigest digest, inflated{};
+  ASSERT_TRUE(stored != nullptr && DecodePayloadDigest(stored->data.data(), stored->data.size(), &digest) == 0);
+  std::vector<unsigned char> chunk(kPayloadChunkSize), archive(1 << 23);
+  ASSERT_EQ(StartPayloadStream(payload->data.data() + 4, (uint32_t)payload->data.size() - 4, chunk.data(), malloc, free), 0);
+  archive.resize(PullPayloadBytes(archive.data(), (uint32_t)archive.size()));
+  EndPayloadStream();
+  for (size_t at = kArchiveHeaderSize, size = 0; at < archive.size(); at += 1 + archive[at] + 4 + size) {
+    size = ReadLittleEndian32(&archive[at + 1 + archive[at]]);
+    inflated.longestName = std::max(inflated.longestName, (uint16_t)std::string((const char*)&archive[at + 1]).size());
+    AddFileToRoom(&inflated.room, (uint32_t)size);
+  }
+  EXPECT_EQ(std::vector<uint64_t>(digest.room.bytes, digest.room.bytes + kRoomUnitCount),
+            std::vector<uint64_t>(inflated.room.bytes, inflated.room.bytes + kRoomUnitCount));
+  EXPECT_EQ(std::make_pair(digest.longestName, digest.room.files), std::make_pair(inflated.longestName, inflated.room.files));
   std::ifstream depfile(installer + ".d");
   std::string dependencies((std::istreambuf_iterator<char>(depfile)), std::istreambuf_iterator<char>());
   EXPECT_NE(dependencies.find("stub.exe"), std::string::npos) << dependencies;

@@ -151,4 +151,6 @@ TEST_F(RegistryRegistrationTest, TheVersionAndPublisherAreWrittenOnlyWhenTheInst
   EXPECT_TRUE(ReadNamedValue(HKEY_LOCAL_MACHINE, kUninstall, "DisplayVersion", &value));
   EXPECT_EQ(value, "2.1.0");
   EXPECT_FALSE(ReadNamedValue(HKEY_LOCAL_MACHINE, kUninstall, "Publisher", &value)) << value;
+  Register(false);
+  EXPECT_FALSE(ReadNamedValue(HKEY_LOCAL_MACHINE, kUninstall, "DisplayVersion", &value)) << "the earlier one's " << value;
 }
