@@ -415,7 +415,7 @@ TEST_P(LmvrpackBuild, TheCommandWritesThePackedPayloadIntoTheStubOrNothing) {
   // Its winget manifest carries its own figures; the SHA-256 is the system tool's.
   fs::path manifests = root / "winget";
   std::vector<std::string> winget = {"winget", installer, "--id", "Fabrikam.Viewer", "--url",
-                                     "https://downloads.fabrikam.test/install.exe", "--out", manifests.string()};
+                                     "https://downloads.example.com/install.exe", "--out", manifests.string()};
   if (GetParam().machine == pe::kMachineI386) {
     ASSERT_EQ(run(winget, &err), 0) << err;
     std::string sha256(64, ' ');

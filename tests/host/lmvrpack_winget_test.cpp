@@ -24,7 +24,7 @@ TEST(LmvrpackWinget, Sha256GivesTheKnownAnswersOnEitherSideOfABlock) {
 }
 
 lmvrpack::WingetFigures Good() {
-  return {"Fabrikam.Lumivora", "https://downloads.fabrikam.test/install.exe", "", "", "2.10", "Fabrikam",
+  return {"Fabrikam.Lumivora", "https://downloads.example.com/install.exe", "", "", "2.10", "Fabrikam",
           std::string(64, 'a')};
 }
 
@@ -72,7 +72,7 @@ TEST(LmvrpackWinget, WhatTheSchemaRefusesIsNamedAndWhatItTakesIsWrittenSafely) {
       {"an empty part", [](lmvrpack::WingetFigures* f) { f->id = "Fabrikam..Viewer"; }, "--id", ""},
       {"a trailing dot", [](lmvrpack::WingetFigures* f) { f->id = "Fabrikam.Viewer."; }, "--id", ""},
       {"a colon", [](lmvrpack::WingetFigures* f) { f->id = "Fabrikam:.Viewer"; }, "--id", ""},
-      {"ftp", [](lmvrpack::WingetFigures* f) { f->url = "ftp://fabrikam.test/i.exe"; }, "--url \"ftp:", ""},
+      {"ftp", [](lmvrpack::WingetFigures* f) { f->url = "ftp://example.com/i.exe"; }, "--url \"ftp:", ""},
       {"a scheme alone", [](lmvrpack::WingetFigures* f) { f->url = "https://"; }, "--url", ""},
       {"a line break", [](lmvrpack::WingetFigures* f) { f->url = "http://a\nb"; }, "--url", ""},
       {"2049 characters", [](lmvrpack::WingetFigures* f) { f->url = "http://" + std::string(2042, 'a'); }, "--url", ""},
