@@ -91,12 +91,17 @@ class Uninstall(unittest.TestCase):
         """Runs C:\\media\\`installer` (with LMVR_HALT_AT=`halt_at`): its exit status."""
         status = self.prefix.run("C:\\media\\" + installer, env={"LMVR_HALT_AT": halt_at} if halt_at else None)[0]
         # The installed program was started at the end; its window is closed as a user
-        # would (and so are the group's folder windows Wine's Program Manager opened).
+        # would (and so are the group's folder windows Wine's Program Manager opened),
+        # until the program has ended: its window may show late on a loaded machine,
+        # and a program still running holds its file for the next run to set aside.
         if status == 0:
             wait_for(self.target("lmvr-started.log").exists, 20)
-        while self.prefix.run(self.driver, "wait", "Lumivora", "1000")[0] == 0:
-            self.prefix.run(self.driver, "close", "Lumivora")
-            self.prefix.run(self.driver, "gone", "Lumivora", "2000")
+        for _ in range(10):
+            while self.prefix.run(self.driver, "wait", "Lumivora", "1000")[0] == 0:
+                self.prefix.run(self.driver, "close", "Lumivora")
+                self.prefix.run(self.driver, "gone", "Lumivora", "2000")
+            if self.prefix.run(self.driver, "ended", "LUMIVORA.EXE", "2000")[0] == 0:
+                break
         return status
 
     def uninstall(self, program=PROGRAM):

@@ -41,6 +41,7 @@
 // not found (in time), 2 for a usage error.
 #include <windows.h>
 #include <ddeml.h>
+#include <tlhelp32.h>
 
 #include <cstdio>
 #include <cstdlib>
@@ -177,8 +178,21 @@ void PrintKey(HKEY key, const char* fullName) {
   }
 }
 
+bool ProgramRuns(const char* name) {
+  HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
+  if (snapshot == INVALID_HANDLE_VALUE) return false;
+  PROCESSENTRY32 entry;
+  entry.dwSize = sizeof entry;
+  bool found = false;
+  for (BOOL more = Process32First(snapshot, &entry); more && !found; more = Process32Next(snapshot, &entry)) {
+    found = lstrcmpiA(entry.szExeFile, name) == 0;
+  }
+  CloseHandle(snapshot);
+  return found;
+}
+
 int Usage() {
-  std::fprintf(stderr, "usage: window_driver wait|gone|press|dismiss|key|close|text|settext|state|check|list ...\n");
+  std::fprintf(stderr, "usage: window_driver wait|gone|ended|press|dismiss|key|close|text|settext|state|check|list ...\n");
   return 2;
 }
 
@@ -247,6 +261,16 @@ int main(int argc, char** argv) {
     while (FindTopLevel(title, 0) != nullptr) {
       if (GetTickCount() - start >= waitMs) return 1;
       Sleep(50);
+    }
+    return 0;
+  }
+
+  // No process runs the program named (its file name, any case): a window closed is
+  // not yet a program ended, and an ended one no longer holds its file.
+  if (std::strcmp(command, "ended") == 0) {
+    DWORD waitMs = Scaled(argc > 3 ? (DWORD)std::strtoul(argv[3], nullptr, 10) : defaultWait);
+    for (DWORD start = GetTickCount(); ProgramRuns(title); Sleep(50)) {
+      if (GetTickCount() - start >= waitMs) return 1;
     }
     return 0;
   }
