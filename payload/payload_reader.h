@@ -6,7 +6,8 @@
 
 #include "payload/payload_stream.h"
 
-// Finds and locks the payload, starts inflating and reads the archive header into
+// Finds the payload, opens the installer's file at it (the payload is read from
+// there, not through the image), starts inflating and reads the archive header into
 // FileCount and ArchiveTotal; BytesRead starts at 0. 0, or -1 after an error box
 // ("dataNotFound", "corData" or "noMem") with everything taken released again.
 int OpenPayload();
@@ -38,7 +39,8 @@ int ReadEntryHeader(char* name, uint32_t* dataLength);
 enum { kCheckedByInflating = 0, kCheckedByDigest = 1 };
 int CheckWholePayload();
 
-// Releases the input buffer, the inflater and the resource; a second call does nothing.
+// Releases the input buffer and the inflater and closes the installer's file; a
+// second call does nothing.
 void ClosePayload();
 
 bool PayloadIsOpen();

@@ -5,15 +5,14 @@
 
 namespace {
 
-const unsigned char* CompressedData = nullptr;
 uint32_t Remaining = 0;  // compressed bytes not yet handed to the inflater
-uint32_t Consumed = 0;   // offset of the next compressed byte
 unsigned char* InputChunk = nullptr;
 z_stream Stream;
 bool StreamStarted = false;
 int LastInflateResult = Z_OK;
 StreamAllocate Allocate = nullptr;
 StreamRelease Release = nullptr;
+StreamFill Fill = nullptr;
 
 voidpf AllocateForZlib(voidpf, uInt items, uInt size) {
   if (size != 0 && items > (uInt)-1 / size) return Z_NULL;
@@ -24,12 +23,11 @@ void ReleaseForZlib(voidpf, voidpf block) { Release(block); }
 
 }  // namespace
 
-int StartPayloadStream(const unsigned char* compressed, uint32_t length, unsigned char* chunkBuffer,
-                       StreamAllocate allocate, StreamRelease release) {
+int StartPayloadStream(uint32_t length, unsigned char* chunkBuffer, StreamAllocate allocate, StreamRelease release,
+                       StreamFill fill) {
   EndPayloadStream();
-  CompressedData = compressed;
+  Fill = fill;
   Remaining = length;
-  Consumed = 0;
   InputChunk = chunkBuffer;
   Allocate = allocate;
   Release = release;
@@ -53,9 +51,8 @@ uint32_t PullPayloadBytes(void* destination, uint32_t count) {
     if (Stream.avail_in == 0) {
       uint32_t chunk = Remaining < kPayloadChunkSize ? Remaining : (uint32_t)kPayloadChunkSize;
       if (chunk == 0) break;
-      memcpy(InputChunk, CompressedData + Consumed, chunk);
+      if (Fill(InputChunk, chunk) != 0) break;
       Remaining -= chunk;
-      Consumed += chunk;
       Stream.next_in = InputChunk;
       Stream.avail_in = chunk;
     }
@@ -76,8 +73,6 @@ int PayloadStreamEnd() {
 void EndPayloadStream() {
   if (StreamStarted) inflateEnd(&Stream);
   StreamStarted = false;
-  CompressedData = nullptr;
   InputChunk = nullptr;
   Remaining = 0;
-  Consumed = 0;
 }

@@ -1,7 +1,7 @@
 // The inflating byte source behind the payload reader: the compressed bytes of the
 // payload, handed to zlib through one input buffer, pulled out piece by piece.
-// Deciding code (no <windows.h>): the reader gives it the locked resource and the
-// buffer, so the same logic runs under the fuzzers.
+// Deciding code (no <windows.h>): the reader gives it the buffer and the way to fill
+// it, so the same logic runs under the fuzzers.
 #pragma once
 #include <stddef.h>
 #include <stdint.h>
@@ -15,11 +15,15 @@ enum { kPayloadChunkSize = 65528 };
 typedef void* (*StreamAllocate)(size_t bytes);
 typedef void (*StreamRelease)(void* block);
 
-// Starts inflating the `length` bytes at `compressed` (a zlib stream), refilling
-// `chunkBuffer` (kPayloadChunkSize bytes) from them as needed. 0, or -1 when the
-// inflater cannot be had (for want of memory).
-int StartPayloadStream(const unsigned char* compressed, uint32_t length, unsigned char* chunkBuffer,
-                       StreamAllocate allocate, StreamRelease release);
+// Where the compressed bytes come from: puts the next `count` of them into `buffer`.
+// 0, or -1 when they cannot be read, which ends the input there.
+typedef int (*StreamFill)(unsigned char* buffer, uint32_t count);
+
+// Starts inflating a zlib stream of `length` bytes, refilling `chunkBuffer`
+// (kPayloadChunkSize bytes) through `fill` as needed. 0, or -1 when the inflater
+// cannot be had (for want of memory).
+int StartPayloadStream(uint32_t length, unsigned char* chunkBuffer, StreamAllocate allocate, StreamRelease release,
+                       StreamFill fill);
 
 // Fills `destination` with up to `count` inflated bytes; fewer only when the stream
 // has ended, is damaged or has run out of compressed bytes. A request of 0 bytes

@@ -19,12 +19,22 @@ uint32_t Pull(void* destination, uint32_t count) {
   return got;
 }
 
+// The compressed bytes, handed out from memory as the installer hands out its file's.
+const unsigned char* Unread = nullptr;
+
+int FillFromMemory(unsigned char* buffer, uint32_t count) {
+  std::memcpy(buffer, Unread, count);
+  Unread += count;
+  return 0;
+}
+
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   static std::vector<unsigned char> chunk(kPayloadChunkSize);
   std::vector<unsigned char> compressed(data, data + size);  // exactly the input, nothing after it
-  if (StartPayloadStream(compressed.data(), (uint32_t)compressed.size(), chunk.data(), std::malloc, std::free) != 0) return 0;
+  Unread = compressed.data();
+  if (StartPayloadStream((uint32_t)compressed.size(), chunk.data(), std::malloc, std::free, FillFromMemory) != 0) return 0;
 
   unsigned char header[kArchiveHeaderSize];
   if (Pull(header, sizeof header) == sizeof header) {

@@ -380,7 +380,14 @@ TEST_P(LmvrpackBuild, TheCommandWritesThePackedPayloadIntoTheStubOrNothing) {
   PayloadDigest digest, inflated{};
   ASSERT_TRUE(stored != nullptr && DecodePayloadDigest(stored->data.data(), stored->data.size(), &digest) == 0);
   std::vector<unsigned char> chunk(kPayloadChunkSize), archive(1 << 23);
-  ASSERT_EQ(StartPayloadStream(payload->data.data() + 4, (uint32_t)payload->data.size() - 4, chunk.data(), malloc, free), 0);
+  static const uint8_t* unread;
+  unread = payload->data.data() + 4;
+  StreamFill fill = [](unsigned char* buffer, uint32_t count) {
+    std::copy(unread, unread + count, buffer);
+    unread += count;
+    return 0;
+  };
+  ASSERT_EQ(StartPayloadStream((uint32_t)payload->data.size() - 4, chunk.data(), malloc, free, fill), 0);
   archive.resize(PullPayloadBytes(archive.data(), (uint32_t)archive.size()));
   EndPayloadStream();
   for (size_t at = kArchiveHeaderSize, size = 0; at < archive.size(); at += 1 + archive[at] + 4 + size) {
