@@ -73,6 +73,28 @@ def tree_size(root):
     return len(files), sum(p.stat().st_size for p in files)
 
 
+def peaks_of(process, name):
+    """(VmHWM, largest RssAnon) in kB of `process` until it ends, read every 10 ms."""
+    peak = private = 0
+    status_file = f"/proc/{process.pid}/status"
+    cmdline_file = f"/proc/{process.pid}/cmdline"
+    while process.poll() is None:
+        try:
+            # Only once the process has become the Windows program, whose command
+            # line wine sets to its Windows path: before that it is the launcher
+            # script and wine's loader, whose peaks are not the program's.
+            if Path(cmdline_file).read_bytes().startswith(name.encode()):
+                for line in Path(status_file).read_text().splitlines():
+                    if line.startswith("VmHWM:"):
+                        peak = max(peak, int(line.split()[1]))
+                    elif line.startswith("RssAnon:"):
+                        private = max(private, int(line.split()[1]))
+        except (OSError, ValueError):
+            pass
+        time.sleep(0.01)
+    return peak, private
+
+
 class Size:
     def __init__(self, label, files, megabytes, scale_dir):
         self.label = label
@@ -141,23 +163,7 @@ class ScaleBench(Bench):
         start = time.perf_counter()
         process = subprocess.Popen(["wine", name, *args], env=self.prefix.env, stdin=subprocess.DEVNULL,
                                    stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
-        peak = private = 0
-        status_file = f"/proc/{process.pid}/status"
-        cmdline_file = f"/proc/{process.pid}/cmdline"
-        while process.poll() is None:
-            try:
-                # Only once the process has become the Windows program, whose
-                # command line wine sets to its Windows path: before that it is the
-                # launcher script and wine's loader, whose peaks are not the program's.
-                if Path(cmdline_file).read_bytes().startswith(name.encode()):
-                    for line in Path(status_file).read_text().splitlines():
-                        if line.startswith("VmHWM:"):
-                            peak = max(peak, int(line.split()[1]))
-                        elif line.startswith("RssAnon:"):
-                            private = max(private, int(line.split()[1]))
-            except (OSError, ValueError):
-                pass
-            time.sleep(0.01)
+        peak, private = peaks_of(process, name)
         elapsed = time.perf_counter() - start
         if process.returncode != 0:
             raise RuntimeError(f"{name} ended with status {process.returncode}")

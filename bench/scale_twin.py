@@ -28,7 +28,7 @@ from pathlib import Path
 
 REPO = Path(__file__).resolve().parent.parent
 sys.path.insert(0, str(Path(__file__).resolve().parent))
-from scale import SIZES  # noqa: E402
+from scale import SIZES, peaks_of  # noqa: E402
 
 WINE64 = "/usr/lib/wine/wine64"
 
@@ -42,21 +42,11 @@ def measured(prefix, installer):
     start = time.perf_counter()
     process = subprocess.Popen([WINE64, name, "-silent", "-dir=C:\\Scale"], env=env, stdin=subprocess.DEVNULL,
                                stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
-    peaks = {"VmHWM": 0, "RssAnon": 0}
-    while process.poll() is None:
-        try:
-            if Path(f"/proc/{process.pid}/cmdline").read_bytes().startswith(name.encode()):
-                for line in Path(f"/proc/{process.pid}/status").read_text().splitlines():
-                    key = line.split(":")[0]
-                    if key in peaks:
-                        peaks[key] = max(peaks[key], int(line.split()[1]))
-        except (OSError, ValueError):
-            pass
-        time.sleep(0.01)
+    peak, private = peaks_of(process, name)
     seconds = time.perf_counter() - start
-    if process.returncode != 0 or peaks["VmHWM"] == 0:
+    if process.returncode != 0 or peak == 0:
         raise RuntimeError(f"{installer}: status {process.returncode}, no figure or no installation")
-    return seconds, peaks["VmHWM"] / 1024, peaks["RssAnon"] / 1024
+    return seconds, peak / 1024, private / 1024
 
 
 def main():
